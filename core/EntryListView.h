@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace mayorin::core {
+
+// The entry window's reservation list, kept as a mirror of the reservation table while the
+// window is open. List item i shows row ReservationCount - 1 - i.
+class EntryListView {
+public:
+    virtual ~EntryListView() = default;
+    // Inserts a line at list item index (0 = top).
+    virtual void insertLine(int index, const std::string& line) = 0;
+    // Removes list item index.
+    virtual void removeLine(int index) = 0;
+};
+
+} // namespace mayorin::core

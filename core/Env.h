@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/EntryListView.h"
+#include "core/State.h"
+#include "platform/Clock.h"
+#include "platform/CodePage.h"
+#include "platform/ErrorSink.h"
+#include "platform/LogSink.h"
+#include "platform/MessagePresenter.h"
+#include "platform/SettingsBackend.h"
+
+namespace mayorin::core {
+
+// What every operation reaches: the program state and the small platform interfaces.
+// main wires the real adapters; a test wires fakes (tests/support/TestEnv.h).
+struct Env {
+    State& st;
+    const platform::Clock& clock;
+    const platform::CodePage& codePage;
+    platform::ErrorSink& errors;
+    platform::MessagePresenter& messages;
+    platform::LogSink& log;
+    platform::SettingsBackend& settings;
+    // The entry window's reservation list; set while the entry window is open.
+    EntryListView* entryList = nullptr;
+};
+
+// The program's title, caption of every message box.
+inline constexpr const char* kTitle = "Mayorin。";
+// Version 1.01.0068.
+inline constexpr int kMajor = 1;
+inline constexpr int kMinor = 1;
+inline constexpr int kRevision = 68;
+
+} // namespace mayorin::core

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <string>
+
+#include "core/Env.h"
+#include "persist/Settings.h"
+#include "persist/WindowHooks.h"
+
+namespace mayorin::notify {
+
+// Who asked for the resident window to close.
+enum class CloseReason {
+    User,   // the window's close command or the program itself (tray menu, error reporter)
+    System, // the operating system ending the session (log-off, SIGTERM, SIGHUP, SIGINT)
+};
+
+// The notification window as the resident tick drives it.
+class NoticeWindowHost {
+public:
+    virtual ~NoticeWindowHost() = default;
+    // Opens the notification window (non-modal); its load sets NoticeWindowState to "作業中".
+    virtual void openNoticeWindow() = 0;
+    // Inserts a line at the top of its list.
+    virtual void insertNoticeLine(const std::string& line) = 0;
+    // Appends a line at the end of its list.
+    virtual void appendNoticeLine(const std::string& line) = 0;
+    // Selects list item 0, which shows its texts and sets the extend button.
+    virtual void selectTopNotice() = 0;
+};
+
+// The windows and the tray as the resident controller drives them.
+class ResidentShell {
+public:
+    virtual ~ResidentShell() = default;
+    virtual void addTrayIcon() = 0;                       // "tasuku_aicon1 F4"
+    virtual void removeTrayIcon() = 0;                    // "tasuku_aicon2 F4"
+    virtual void setMessageItemVisible(bool visible) = 0; // tray menu item "メッセージ"
+    // Shows the start-up message of this release (messeiji with the given forced flag).
+    virtual void messeiji(int forced) = 0;
+    // Closes the message dialog if it is open (by the program: no button action runs).
+    virtual void closeMessageDialog() = 0;
+    // Closes the entry window, the notification window, the display-name editor and the
+    // message dialog, each running its own closing steps if it was open.
+    virtual void closeOtherWindows() = 0;
+    // Ends the process at once (the last step of the shut-down).
+    virtual void endProcess() = 0;
+    // Enables or disables the 200 ms tick.
+    virtual void setTickEnabled(bool enabled) = 0;
+};
+
+// The resident window's logic: start-up, the 200 ms tick, exit confirmation and shut-down.
+class ResidentController {
+public:
+    ResidentController(core::Env& env, persist::Settings& settings, persist::MessageDialogHost& dialog,
+                       NoticeWindowHost& notices, ResidentShell& shell)
+        : m_env(env), m_settings(settings), m_dialog(dialog), m_notices(notices), m_shell(shell) {}
+
+    // Start-up, with the directory of the executable. "Form_Load F4".
+    void formLoad(const std::string& exeDir);
+    // One tick: notifies at most one due row. "Timer1_Timer F4".
+    void tick();
+    // Appends every pending notice to the notification window's list, newest first.
+    void osirase_saihyouji();
+    // Exit request from the tray menu (0 "終了", 1 "レジストリを削除して終了。"); the caller then
+    // asks for the resident window to close. "owari F4".
+    void owari(int index);
+    // Exit confirmation; returns false when the close is cancelled. "Form_QueryUnload F4".
+    bool queryUnload(CloseReason reason);
+    // Shut-down: closes the other windows, saves or not by ErrorCount, removes the tray icon,
+    // clears the running marker and ends the process. "Form_Unload F4".
+    void unload();
+
+private:
+    core::Env& m_env;
+    persist::Settings& m_settings;
+    persist::MessageDialogHost& m_dialog;
+    NoticeWindowHost& m_notices;
+    ResidentShell& m_shell;
+};
+
+} // namespace mayorin::notify

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/Env.h"
+
+// The data file "Mayorin。保存.txt" beside the program: the name history of both sides and every
+// pending reservation, code page 932, CR LF.
+namespace mayorin::persist {
+
+std::string dataFilePath(const core::State& st);
+
+void kakikomi01(core::Env& env);                          // "kakikomi01 M4　保存"
+void yomikomi01(core::Env& env);                          // "yomikomi01 M4　読込"
+void yomikomi02(core::Env& env, std::string_view line);   // "yomikomi02 M4　読込仕分"
+
+} // namespace mayorin::persist

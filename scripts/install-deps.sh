@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the program need.
+# A no-op when they are all there already.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config
+    qt6-base-dev qt6-multimedia-dev
+    libgtest-dev libgmock-dev
+    fp-utils
+    fonts-ipafont-gothic
+)
+# Only for running on a desktop and for looking at windows without one.
+if [ "${1:-}" = "--desktop" ]; then
+    packages+=(xchm xdg-utils)
+fi
+if [ "${1:-}" = "--screens" ]; then
+    packages+=(xvfb xauth x11-utils xdotool imagemagick trayer)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    sudo_cmd=()
+    if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -q
+    "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/ErrorSink.h"
+#include "platform/LogSink.h"
+#include "platform/MessagePresenter.h"
+#include "platform/ProcessControl.h"
+#include "platform/SettingsBackend.h"
+#include "platform/SoundPlayer.h"
+
+namespace mayorin::test {
+
+// A clock that moves only when the test moves it.
+class FakeClock final : public platform::Clock {
+public:
+    platform::LocalTime now() const override { return m_now; }
+    // Sets the present local time; the weekday is derived from the date.
+    void set(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+    // Moves the clock on by whole seconds (any amount; days, months and years roll over).
+    void advance(long long seconds);
+
+private:
+    platform::LocalTime m_now{2026, 12, 7, 9, 0, 0, 1};
+};
+
+// An in-memory settings store with exact keys.
+class FakeSettings final : public platform::SettingsBackend {
+public:
+    std::string get(std::string_view section, std::string_view key, std::string_view fallback) const override;
+    void save(std::string_view section, std::string_view key, std::string_view value) override;
+    void removeAll() override { values.clear(); }
+
+    std::map<std::pair<std::string, std::string>, std::string> values;
+};
+
+// Message boxes answered from a script; every box shown is recorded.
+class ScriptedMessages final : public platform::MessagePresenter {
+public:
+    struct Shown {
+        std::string text;
+        std::string title;
+        platform::Buttons buttons;
+        platform::Icon icon;
+    };
+    platform::Answer show(std::string_view text, std::string_view title, platform::Buttons buttons,
+                          platform::Icon icon, platform::Answer defaultButton) override;
+    // The answer to give to the next box (Yes/No boxes); OK boxes are always answered Ok.
+    void answerNext(platform::Answer a) { answers.push_back(a); }
+
+    std::vector<Shown> shown;
+    std::deque<platform::Answer> answers;
+};
+
+// Records every reported error.
+class RecordingErrors final : public platform::ErrorSink {
+public:
+    struct Report {
+        std::string location;
+        int code;
+        std::string description;
+    };
+    void ReportError(std::string_view location, int code, std::string_view description) override {
+        reports.push_back({std::string(location), code, std::string(description)});
+    }
+    std::vector<Report> reports;
+};
+
+// Records every log line instead of writing a file.
+class RecordingLog final : public platform::LogSink {
+public:
+    void kiloku(std::string_view line) override { lines.emplace_back(line); }
+    std::vector<std::string> lines;
+};
+
+// Records the steps sent to the sound player.
+class FakeSound final : public platform::SoundPlayer {
+public:
+    void setFile(const std::string& path) override { steps.push_back("File " + path); }
+    void open() override { steps.push_back("Open"); }
+    void play() override { steps.push_back("Play"); }
+    void close() override { steps.push_back("Close"); }
+    std::vector<std::string> steps;
+};
+
+// Records a request to end the process instead of ending it.
+class FakeProcess final : public platform::ProcessControl {
+public:
+    void terminateNow() override { ++terminations; }
+    int terminations = 0;
+};
+
+} // namespace mayorin::test

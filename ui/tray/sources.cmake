@@ -1,0 +1,1 @@
+target_sources(ui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Placeholder_tray.cpp)
