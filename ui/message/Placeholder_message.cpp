@@ -1,1 +1,6 @@
-// replaced by the window's sources
+// Stand-ins until the message dialog is built.
+#include "ui/message/Form5.h"
+namespace mayorin::ui {
+void showMessageDialog(UiContext&) {}
+void closeMessageDialog(UiContext&) {}
+} // namespace mayorin::ui
