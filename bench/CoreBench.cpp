@@ -1,0 +1,3 @@
+namespace mayorin::bench {
+void benchCore() {}
+} // namespace mayorin::bench

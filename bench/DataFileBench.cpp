@@ -1,0 +1,3 @@
+namespace mayorin::bench {
+void benchDataFile() {}
+} // namespace mayorin::bench
