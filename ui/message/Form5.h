@@ -11,4 +11,8 @@ void showMessageDialog(UiContext& ctx);
 // waiting on it goes on as if it had been closed.
 void closeMessageDialog(UiContext& ctx);
 
+// The start-up message of this release: shown unless hidden by the user, or always when forced
+// is 1 (the tray menu item "メッセージ"). "messeiji M4　メッセージ".
+void messeiji(UiContext& ctx, int forced);
+
 } // namespace mayorin::ui

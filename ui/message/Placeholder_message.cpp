@@ -3,4 +3,5 @@
 namespace mayorin::ui {
 void showMessageDialog(UiContext&) {}
 void closeMessageDialog(UiContext&) {}
+void messeiji(UiContext&, int) {}
 } // namespace mayorin::ui
