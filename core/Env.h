@@ -31,5 +31,9 @@ inline constexpr const char* kTitle = "Mayorin。";
 inline constexpr int kMajor = 1;
 inline constexpr int kMinor = 1;
 inline constexpr int kRevision = 68;
+// Who makes the program and where to reach them: the version information and the contact line
+// of an error report.
+inline constexpr const char* kAuthorName = "Mayorin developers";
+inline constexpr const char* kAuthorAddress = "https://mayorin.example/";
 
 } // namespace mayorin::core
