@@ -1,1 +1,107 @@
-// to be written
+#include "notify/Recalc.h"
+
+#include <string_view>
+
+#include "core/Calendar.h"
+#include "core/Guard.h"
+#include "core/NextNotice.h"
+#include "core/Store.h"
+#include "core/TextValue.h"
+
+namespace mayorin::notify {
+
+namespace {
+
+constexpr std::string_view kSaikeisanLocation = "saikeisan_F2 M3　再計算";
+constexpr std::string_view kEntyouKesuLocation = "entyou_kesu M3　再計算";
+constexpr std::string_view kEntyouSyoriLocation = "entyou_syori M3　延長";
+
+constexpr const char* kExtensionKind = "10";
+
+// Number of characters (not bytes) of a UTF-8 text.
+int charCount(std::string_view text) {
+    int count = 0;
+    for (unsigned char c : text) {
+        if ((c & 0xC0) != 0x80) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+void saikeisan_F2(core::Env& env, std::int16_t row) {
+    core::guarded(env.errors, kSaikeisanLocation, [&] {
+        core::State& st = env.st;
+
+        // File the pending notice: a copy of the row as it fell due, beside the texts that
+        // hyouji_F2 wrote into the same spare row of NoticeTextTable.
+        st.NoticeTable[st.NoticeCount] = st.ReservationTable[row];
+        st.NoticeCount = core::add16(st.NoticeCount, 1);
+
+        // The due row is the soonest one, so its line is the top item of the entry window's list.
+        if (st.EntryWindowOpen && env.entryList != nullptr) {
+            env.entryList->removeLine(0);
+        }
+
+        if (core::value(st.ReservationTable[row][core::kRepeatMode]) > 0) {
+            // The due row becomes the spare row with its content intact, is recomputed there and
+            // added back in its new place.
+            st.ReservationCount = core::add16(st.ReservationCount, -1);
+            core::Fields& r = st.ReservationTable[st.ReservationCount];
+            if (core::value(r[core::kKindCode]) == 5 && core::value(r[core::kRepeatMode]) == 2) {
+                // Once on each weekday of the set: take today out; with one weekday left the
+                // row is finished after its next notice.
+                r[8] = core::kySakujo(env, r[8]);
+                if (charCount(r[8]) < 2) {
+                    r[core::kRepeatMode] = "0";
+                }
+            }
+            core::byoukeisan01(env, st.ReservationCount);
+            core::tuika_mein(env);
+        } else {
+            // Finished: the row is blanked and becomes the spare row. It is not kept for restoring.
+            st.ReservationCount = core::hSakujo(env, core::add16(st.ReservationCount, -1));
+        }
+    });
+}
+
+void entyou_syori(core::Env& env, std::int16_t notice, std::int16_t minutes) {
+    core::guarded(env.errors, kEntyouSyoriLocation, [&] {
+        core::State& st = env.st;
+        const core::Fields& n = st.NoticeTable[notice];
+        core::Fields& a = st.ReservationTable[st.ReservationCount];
+
+        a[core::kKindCode] = kExtensionKind;
+        a[core::kRepeatMode] = "0";
+        a[core::kName] = n[core::kName];
+        a[4].clear();
+        a[6].clear();
+        a[7].clear();
+        if (n[core::kKindCode] == kExtensionKind) {
+            // An extension extended again counts its minutes from the first due time, kept in field 8.
+            a[5] = " " + core::decimalText(core::value(n[5]) + minutes);
+            a[8] = n[8];
+        } else {
+            a[5] = core::decimalText(minutes);
+            a[8] = n[core::kNextSecond];
+        }
+        // Counted from the notice's due second, not from the moment of extending.
+        const std::int16_t seconds = core::toInt16(static_cast<double>(minutes) * 60);
+        a[core::kNextSecond] = " " + core::decimalText(core::value(n[core::kNextSecond]) + seconds);
+    });
+}
+
+void entyou_kesu(core::Env& env) {
+    core::guarded(env.errors, kEntyouKesuLocation, [&] {
+        core::State& st = env.st;
+        for (int i = 0; i < st.NoticeCount; ++i) {
+            st.NoticeTable.blank(i);
+            st.NoticeTextTable.blank(i);
+        }
+        st.NoticeCount = 0;
+    });
+}
+
+} // namespace mayorin::notify

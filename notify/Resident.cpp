@@ -1,1 +1,153 @@
-// to be written
+#include "notify/Resident.h"
+
+#include <string_view>
+
+#include "core/Calendar.h"
+#include "core/Guard.h"
+#include "core/Store.h"
+#include "core/TextValue.h"
+#include "notify/DueNotice.h"
+#include "notify/Recalc.h"
+#include "persist/DataFile.h"
+
+namespace mayorin::notify {
+
+namespace {
+
+constexpr std::string_view kFormLoadLocation = "Form_Load F4";
+constexpr std::string_view kTimerLocation = "Timer1_Timer F4";
+constexpr std::string_view kQueryUnloadLocation = "Form_QueryUnload F4";
+constexpr std::string_view kUnloadLocation = "Form_Unload F4";
+constexpr std::string_view kOwariLocation = "owari F4";
+
+constexpr const char* kWindowOpen = "作業中";
+constexpr const char* kAbnormalEndText = " 異常終了するため、変更になった内容は保存されません。";
+
+// Above this many reported errors nothing is saved at the end.
+constexpr int kMaxErrorsForNormalEnd = 2;
+
+std::string revisionText() {
+    return std::to_string(core::kRevision);
+}
+
+// The present moment as two log columns, date and clock.
+std::string logStamp(core::Env& env) {
+    return core::byouModosu(env, core::decimalText(core::genByou(env)), 3);
+}
+
+} // namespace
+
+void ResidentController::formLoad(const std::string& exeDir) {
+    core::guarded(m_env.errors, kFormLoadLocation, [&] {
+        core::State& st = m_env.st;
+        st.AppDir = exeDir;
+        if (!st.AppDir.empty() && (st.AppDir.back() == '/' || st.AppDir.back() == '\\')) {
+            st.AppDir.pop_back();
+        }
+        persist::registry1_F4(st, m_settings, m_dialog, m_env.errors);
+        m_shell.addTrayIcon();
+        core::fillWeekdayNames(st);
+        m_shell.messeiji(0);
+        m_env.log.kiloku("▼起動　," + logStamp(m_env) + ",,,起動,Revision=" + revisionText() + ",,,,");
+        core::hensu_kensuu(m_env);
+        persist::yomikomi01(m_env);
+        m_shell.setMessageItemVisible(!m_settings.releaseMessage().empty());
+    });
+}
+
+void ResidentController::tick() {
+    core::guarded(m_env.errors, kTimerLocation, [&] {
+        core::State& st = m_env.st;
+        if (st.ReservationCount == 0) {
+            return;
+        }
+        // Once an error has been reported the program is on its way out. A row whose handling
+        // failed would otherwise be due again at every tick and fail again, stacking error reports
+        // while the first error dialog is still open.
+        if (st.ErrorCount > 0) {
+            return;
+        }
+        // The soonest row is the last used row.
+        const double now = core::genByou(m_env);
+        if (now < core::value(st.ReservationTable[st.ReservationCount - 1][core::kNextSecond])) {
+            return;
+        }
+        if (st.NoticeWindowState != kWindowOpen) {
+            m_shell.closeMessageDialog();
+            m_notices.openNoticeWindow();
+            osirase_saihyouji();
+        }
+        core::hensu_kensuu(m_env);
+        const std::string line = hyouji_F2(m_env, core::add16(st.ReservationCount, -1));
+        m_notices.insertNoticeLine(line);
+        saikeisan_F2(m_env, core::add16(st.ReservationCount, -1));
+        m_notices.selectTopNotice();
+        // A notice within about two seconds of the last sound start does not restart the sound.
+        if (st.NoticeSoundCounter > 20 || st.NoticeSoundCounter == 0) {
+            st.NoticeSoundCounter = 1;
+        }
+    });
+}
+
+void ResidentController::osirase_saihyouji() {
+    const core::State& st = m_env.st;
+    for (int n = st.NoticeCount - 1; n >= 0; --n) {
+        m_notices.appendNoticeLine(noticeLine(st, n));
+    }
+}
+
+void ResidentController::owari(int index) {
+    core::guarded(m_env.errors, kOwariLocation, [&] {
+        if (index == 1) {
+            m_env.st.DeleteSettingsOnExit = 1;
+        }
+    });
+}
+
+bool ResidentController::queryUnload(CloseReason reason) {
+    // A failure here lets the close go ahead: the error report asks for it anyway.
+    return core::guardedOr(m_env.errors, kQueryUnloadLocation, true, [&] {
+        core::State& st = m_env.st;
+        m_shell.setTickEnabled(false);
+        if (st.ErrorCount < 1 && reason == CloseReason::User) {
+            const std::string text =
+                std::string(st.DeleteSettingsOnExit == 1 ? "レジストリを削除して" : "") + "終了しますか？";
+            const platform::Answer answer = m_env.messages.show(text, core::kTitle, platform::Buttons::YesNo,
+                                                                platform::Icon::None, platform::Answer::No);
+            // A box closed by a log-off is nobody's "No": the close goes ahead.
+            if (answer == platform::Answer::No) {
+                m_shell.setTickEnabled(true);
+                st.DeleteSettingsOnExit = 0;
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+void ResidentController::unload() {
+    core::guarded(m_env.errors, kUnloadLocation, [&] {
+        core::State& st = m_env.st;
+        m_shell.setTickEnabled(false);
+        m_shell.closeOtherWindows();
+        if (st.ErrorCount <= kMaxErrorsForNormalEnd) {
+            if (st.DeleteSettingsOnExit == 1) {
+                m_settings.deleteAll();
+            }
+            persist::kakikomi01(m_env);
+            m_env.log.kiloku("▲終了　," + logStamp(m_env) + ",,,終了,Revision=" + revisionText() +
+                             ",レジストリ=" + std::to_string(st.DeleteSettingsOnExit) +
+                             ",エラー回数=" + std::to_string(st.ErrorCount) + ",,");
+        } else {
+            // Too many errors: the tables may be damaged, so the data file keeps what it had.
+            m_env.messages.show(kAbnormalEndText, core::kTitle, platform::Buttons::Ok, platform::Icon::None);
+            m_env.log.kiloku("▲終了Ｅ," + logStamp(m_env) + ",,,異常終了,Revision=" + revisionText() +
+                             ",,エラー回数=" + std::to_string(st.ErrorCount) + ",,");
+        }
+        m_shell.removeTrayIcon();
+        m_settings.ClearRunningMarker(st.AppDir);
+        m_shell.endProcess();
+    });
+}
+
+} // namespace mayorin::notify
