@@ -1,1 +1,5 @@
-target_sources(ui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Placeholder_message.cpp)
+target_sources(ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Form5.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Form5Window.h
+    ${CMAKE_CURRENT_LIST_DIR}/MessageTexts.cpp
+)

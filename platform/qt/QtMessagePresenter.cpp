@@ -1,0 +1,70 @@
+#include "platform/qt/QtMessagePresenter.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QString>
+
+namespace mayorin::platform {
+
+namespace {
+
+QString qtext(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QMessageBox::Icon qicon(Icon icon) {
+    switch (icon) {
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+Answer QtMessagePresenter::show(std::string_view text, std::string_view title, Buttons buttons, Icon icon,
+                                Answer defaultButton) {
+    QMessageBox box;
+    box.setWindowTitle(qtext(title));
+    box.setText(qtext(text));
+    box.setIcon(qicon(icon));
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    QAbstractButton* ok = nullptr;
+    QAbstractButton* yes = nullptr;
+    QAbstractButton* no = nullptr;
+    if (buttons == Buttons::YesNo) {
+        yes = box.addButton(QMessageBox::Yes);
+        no = box.addButton(QMessageBox::No);
+        box.setDefaultButton(defaultButton == Answer::No ? QMessageBox::No : QMessageBox::Yes);
+    } else {
+        ok = box.addButton(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+    }
+    box.exec();
+    // A box the program closed with reject() has no clicked button: nobody answered.
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked == nullptr) {
+        return Answer::Dismissed;
+    }
+    if (clicked == yes) {
+        return Answer::Yes;
+    }
+    if (clicked == no) {
+        return Answer::No;
+    }
+    if (clicked == ok) {
+        return Answer::Ok;
+    }
+    return Answer::Dismissed;
+}
+
+} // namespace mayorin::platform
