@@ -1,8 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,10 +12,29 @@ namespace mayorin::core {
 
 // A table of rows of N text fields, addressed by 16-bit index. Rows are held by pointer, so
 // moving a row within the table moves a pointer, never N strings.
-template <std::size_t N>
-class RowTable {
+template <std::size_t N> class RowTable {
 public:
     using Row = std::array<std::string, N>;
+
+    RowTable() = default;
+    RowTable(const RowTable& other) { copyFrom(other); }
+    RowTable& operator=(const RowTable& other) {
+        if (this != &other) {
+            clear();
+            copyFrom(other);
+        }
+        return *this;
+    }
+    RowTable(RowTable&& other) noexcept : m_rows(std::move(other.m_rows)) { other.m_rows.clear(); }
+    RowTable& operator=(RowTable&& other) noexcept {
+        if (this != &other) {
+            clear();
+            m_rows = std::move(other.m_rows);
+            other.m_rows.clear();
+        }
+        return *this;
+    }
+    ~RowTable() { clear(); }
 
     // Highest index that exists; -1 before the first growth.
     int top() const { return static_cast<int>(m_rows.size()) - 1; }
@@ -25,27 +44,34 @@ public:
     const Row& operator[](int i) const { return *m_rows[checked(i)]; }
 
     // Makes rows 0 to top exist, keeping the contents; new rows are blank. Never shrinks.
+    // The pointer vector grows geometrically, so growing one row at a time stays linear.
     void growTo(int top) {
         if (top > 32767) {
             throwOverflow();
         }
-        m_rows.reserve(static_cast<std::size_t>(top) + 1);
         while (this->top() < top) {
-            m_rows.push_back(std::make_unique<Row>());
+            auto row = new Row();
+            try {
+                m_rows.push_back(row);
+            } catch (...) {
+                delete row;
+                throw;
+            }
         }
     }
 
-    // Takes row from out and puts it at to, shifting the rows between by one place.
+    // Takes the row at from and puts it at to, shifting the rows between by one place.
+    // The pointers are plain, so the shift is one memmove.
     void moveRow(int from, int to) {
         checked(from);
         checked(to);
-        auto row = std::move(m_rows[from]);
+        Row* row = m_rows[from];
         if (from < to) {
-            std::move(m_rows.begin() + from + 1, m_rows.begin() + to + 1, m_rows.begin() + from);
+            std::copy(m_rows.begin() + from + 1, m_rows.begin() + to + 1, m_rows.begin() + from);
         } else if (from > to) {
-            std::move_backward(m_rows.begin() + to, m_rows.begin() + from, m_rows.begin() + from + 1);
+            std::copy_backward(m_rows.begin() + to, m_rows.begin() + from, m_rows.begin() + from + 1);
         }
-        m_rows[to] = std::move(row);
+        m_rows[to] = row;
     }
 
     // Exchanges two rows.
@@ -66,7 +92,27 @@ private:
         return static_cast<std::size_t>(i);
     }
 
-    std::vector<std::unique_ptr<Row>> m_rows;
+    void clear() {
+        for (Row* r : m_rows) {
+            delete r;
+        }
+        m_rows.clear();
+    }
+
+    void copyFrom(const RowTable& other) {
+        m_rows.reserve(other.m_rows.size());
+        for (const Row* r : other.m_rows) {
+            auto row = new Row(*r);
+            try {
+                m_rows.push_back(row);
+            } catch (...) {
+                delete row;
+                throw;
+            }
+        }
+    }
+
+    std::vector<Row*> m_rows;
 };
 
 } // namespace mayorin::core
