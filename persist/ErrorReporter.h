@@ -27,6 +27,7 @@ private:
     MessageDialogHost& m_dialog;
     ResidentHost& m_resident;
     bool m_reporting = false;
+    bool m_extraShown = false; // a report during the report under way was already shown
 };
 
 } // namespace mayorin::persist
