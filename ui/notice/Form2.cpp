@@ -1,0 +1,37 @@
+#include "ui/notice/Form2.h"
+
+#include "ui/notice/Form2Window.h"
+
+namespace mayorin::ui {
+
+void openNoticeWindow(UiContext& ctx) {
+    if (ctx.notice == nullptr) {
+        Form2::open(ctx);
+    }
+}
+
+void closeNoticeWindow(UiContext& ctx) {
+    if (ctx.notice != nullptr) {
+        ctx.notice->close();
+    }
+}
+
+void insertNoticeLine(UiContext& ctx, const std::string& line) {
+    if (ctx.notice != nullptr) {
+        ctx.notice->insertLine(line);
+    }
+}
+
+void appendNoticeLine(UiContext& ctx, const std::string& line) {
+    if (ctx.notice != nullptr) {
+        ctx.notice->appendLine(line);
+    }
+}
+
+void selectTopNotice(UiContext& ctx) {
+    if (ctx.notice != nullptr) {
+        ctx.notice->selectTop();
+    }
+}
+
+} // namespace mayorin::ui
