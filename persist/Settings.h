@@ -6,6 +6,7 @@
 
 #include "core/State.h"
 #include "persist/WindowHooks.h"
+#include "platform/ErrorSink.h"
 #include "platform/SettingsBackend.h"
 
 // Every section and key the program keeps in the per-user settings store, with its default.
