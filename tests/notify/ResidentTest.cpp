@@ -1,0 +1,484 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/Calendar.h"
+#include "core/Store.h"
+#include "core/TextValue.h"
+#include "notify/DueNotice.h"
+#include "notify/Recalc.h"
+#include "notify/Resident.h"
+#include "persist/DataFile.h"
+#include "tests/notify/Harness.h"
+
+namespace mayorin::notify {
+namespace {
+
+using platform::Answer;
+using platform::Buttons;
+using test::Harness;
+
+const std::string kMonday = " 2026/12/07(月)";
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The data file as text, in the program's own encoding turned back into UTF-8.
+std::string dataFileText(Harness& h) {
+    return h.codePage.decode(readFile(persist::dataFilePath(h.st)));
+}
+
+std::string dataFileWith(const std::vector<std::string>& reservationLines) {
+    std::string text =
+        "「Mayorin。.exe」用データ\r\n"
+        "'　このテキストファイルは「Mayorin。.exe」であなたが入力した内容が記憶され、自動で読み書きされます。\r\n"
+        "'■■　タイマーの履歴　■■\r\n"
+        "'■■　　予定の履歴　　■■\r\n"
+        "'■■　予約中の内容　　■■\r\n";
+    for (const auto& line : reservationLines) {
+        text += line + "\r\n";
+    }
+    return text + "'\r\n'　このテキストファイルは「Mayorin。.exe」 Ver 1.1.68　が作りました。\r\n";
+}
+
+// Log lines that start with a mark.
+std::vector<std::string> linesStartingWith(const Harness& h, const std::string& mark) {
+    std::vector<std::string> out;
+    for (const auto& line : h.log.lines) {
+        if (line.rfind(mark, 0) == 0) {
+            out.push_back(line);
+        }
+    }
+    return out;
+}
+
+TEST(ResidentTick, EmptyStoreDoesNothing) {
+    Harness h;
+    for (int i = 0; i < 5; ++i) {
+        h.controller.tick();
+        h.clock.advance(1);
+    }
+    EXPECT_EQ(h.window.opened, 0);
+    EXPECT_TRUE(h.log.lines.empty());
+    EXPECT_EQ(h.st.NoticeCount, 0);
+}
+
+TEST(ResidentTick, RepeatingCountdownOfTwoCyclesGivesFourNoticesAndIsRemoved) {
+    Harness h;
+    // Match time 1 minute, rest time 2 minutes, 2 cycles; the first notice is due at once.
+    h.add(0, "", "体操", "0", "1", "0", "2", "2", h.field(h.stamp(2026, 12, 7, 9, 0)));
+    ASSERT_EQ(h.st.ReservationCount, 1);
+    EXPECT_EQ(h.st.ReservationTable[0][core::kRepeatMode], " 3");
+
+    struct Step {
+        long long wait; // seconds after the previous notice
+        std::string message;
+        std::string logLine;
+    };
+    const std::vector<Step> steps = {
+        {0, " 1回目の開始時間です。", "♪繰返タ," + kMonday + ",09:00:00,,体操, 1回目の開始,,,,,"},
+        {60, " 1回目の終了時間です。", "♪繰返タ," + kMonday + ",09:01:00,,体操, 1回目の終了,,,,,"},
+        {120, " 2回目の開始時間です。", "♪繰返タ," + kMonday + ",09:03:00,,体操, 2回目の開始,,,,,"},
+        {60, " 2回目の終了時間です。", "♪繰返タ," + kMonday + ",09:04:00,,体操, 2回目の終了,,,,,"},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE(i);
+        if (steps[i].wait > 0) {
+            h.clock.advance(steps[i].wait - 1);
+            h.controller.tick();
+            EXPECT_EQ(h.st.NoticeCount, static_cast<int>(i)) << "not yet due one second early";
+            h.clock.advance(1);
+        }
+        h.controller.tick();
+        ASSERT_EQ(h.st.NoticeCount, static_cast<int>(i + 1));
+        EXPECT_EQ(h.message(static_cast<int>(i)), steps[i].message);
+        EXPECT_EQ(h.log.lines.back(), steps[i].logLine);
+        EXPECT_EQ(h.window.lines.front(), noticeLine(h.st, static_cast<int>(i)));
+    }
+    EXPECT_EQ(h.st.ReservationCount, 0);
+    EXPECT_EQ(h.st.ReservationTable[0], core::Fields{});
+    EXPECT_EQ(linesStartingWith(h, "♪").size(), 4u);
+    EXPECT_EQ(h.window.lines.size(), 4u);
+    EXPECT_EQ(h.window.opened, 1);
+
+    h.clock.advance(3600);
+    h.controller.tick();
+    EXPECT_EQ(h.st.NoticeCount, 4) << "nothing more after the removal";
+    EXPECT_TRUE(h.resident.closeRequests == 0 && h.st.ErrorCount == 0);
+}
+
+TEST(ResidentTick, EveryTimeScheduleIsRescheduled) {
+    Harness h;
+    h.clock.set(2026, 12, 7, 8, 0, 0);
+    h.add(2, "1", "朝会", "9", "0", "", "", "");
+    h.clock.set(2026, 12, 7, 9, 0, 0);
+
+    h.controller.tick();
+
+    ASSERT_EQ(h.st.NoticeCount, 1);
+    EXPECT_EQ(h.message(0), " の時間です。");
+    ASSERT_EQ(h.st.ReservationCount, 1);
+    EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], h.field(h.stamp(2026, 12, 8, 9, 0)));
+    EXPECT_EQ(h.st.ReservationTable[0][core::kRepeatMode], "1");
+
+    h.clock.set(2026, 12, 8, 8, 59, 59);
+    h.controller.tick();
+    EXPECT_EQ(h.st.NoticeCount, 1);
+    h.clock.advance(1);
+    h.controller.tick();
+    EXPECT_EQ(h.st.NoticeCount, 2);
+    EXPECT_EQ(h.log.lines.back(), "♪予時刻, 2026/12/08(火),09:00:00,,朝会,,,,,,");
+    EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], h.field(h.stamp(2026, 12, 9, 9, 0)));
+}
+
+TEST(ResidentTick, WeekdaySetNotifiedOnceOnEachDay) {
+    Harness h;
+    h.clock.set(2026, 12, 7, 8, 0, 0); // Monday
+    h.add(2, "0", "ごみ", "9", "0", "", "", "月水");
+    ASSERT_EQ(h.st.ReservationTable[0][core::kRepeatMode], "2");
+
+    h.clock.set(2026, 12, 7, 9, 0, 0);
+    h.controller.tick();
+    ASSERT_EQ(h.st.ReservationCount, 1);
+    EXPECT_EQ(h.st.ReservationTable[0][8], "水");
+    EXPECT_EQ(h.st.ReservationTable[0][core::kRepeatMode], "0");
+    EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], h.field(h.stamp(2026, 12, 9, 9, 0)));
+
+    h.clock.set(2026, 12, 8, 9, 0, 0); // Tuesday: nothing
+    h.controller.tick();
+    EXPECT_EQ(h.st.NoticeCount, 1);
+
+    h.clock.set(2026, 12, 9, 9, 0, 0);
+    h.controller.tick();
+    EXPECT_EQ(h.st.NoticeCount, 2);
+    EXPECT_EQ(h.log.lines.back(), "♪予曜日, 2026/12/09(水),09:00:00,,ごみ,,,,,,");
+    EXPECT_EQ(h.st.ReservationCount, 0);
+}
+
+TEST(ResidentTick, ExtendingAnExtensionAccumulatesMinutes) {
+    Harness h;
+    const double noon = h.stamp(2026, 12, 7, 12, 0);
+    h.add(2, "0", "昼食", "12", "0", "", "", "");
+    h.clock.set(2026, 12, 7, 12, 0, 0);
+    h.controller.tick();
+    ASSERT_EQ(h.st.NoticeCount, 1);
+    EXPECT_EQ(h.st.ReservationCount, 0);
+
+    // Extended by 10 at 12:01: due at 12:10, counted from the notice's due time.
+    h.clock.set(2026, 12, 7, 12, 1, 0);
+    entyou_syori(h.env, 0, 10);
+    core::tuika_mein(h.env);
+    ASSERT_EQ(h.st.ReservationCount, 1);
+    EXPECT_EQ(h.st.ReservationTable[0],
+              (core::Fields{"", "10", "0", "昼食", "", "10", "", "", h.field(noon), h.field(noon + 600)}));
+
+    h.clock.set(2026, 12, 7, 12, 9, 59);
+    h.controller.tick();
+    EXPECT_EQ(h.st.NoticeCount, 1);
+    h.clock.advance(1);
+    h.controller.tick();
+    ASSERT_EQ(h.st.NoticeCount, 2);
+    EXPECT_EQ(h.message(1), "10分の延長が過ぎました。");
+    EXPECT_EQ(h.log.lines.back(), "♪延長　," + kMonday + ",12:10:00,,昼食,,,,,,");
+    EXPECT_EQ(h.st.ReservationCount, 0);
+
+    // That notice extended by 5 more.
+    entyou_syori(h.env, 1, 5);
+    core::tuika_mein(h.env);
+    EXPECT_EQ(h.st.ReservationTable[0],
+              (core::Fields{"", "10", "0", "昼食", "", " 15", "", "", h.field(noon), h.field(noon + 900)}));
+    h.clock.set(2026, 12, 7, 12, 15, 0);
+    h.controller.tick();
+    ASSERT_EQ(h.st.NoticeCount, 3);
+    EXPECT_EQ(h.message(2), " 15分の延長が過ぎました。");
+    EXPECT_EQ(h.st.ReservationCount, 0);
+
+    // Extending the 12:00 notice by 5 at 12:20 makes a row that is due (and late) at once.
+    h.clock.set(2026, 12, 7, 12, 20, 0);
+    entyou_syori(h.env, 0, 5);
+    core::tuika_mein(h.env);
+    h.controller.tick();
+    ASSERT_EQ(h.st.NoticeCount, 4);
+    EXPECT_EQ(h.message(3), "【遅刻表示】5分の延長が過ぎました。");
+    EXPECT_EQ(h.st.NoticeTextTable[3][2], "【表示日時】" + kMonday + " 12:05:00 + 0日 00:15:00");
+}
+
+TEST(ResidentTick, RowsDueTogetherTakeOneTickEach) {
+    Harness h;
+    const std::string nine = h.field(h.stamp(2026, 12, 7, 9, 0));
+    h.add(0, "", "A", "0", "5", "", "", "", nine);
+    h.add(0, "", "B", "0", "5", "", "", "", nine);
+    h.add(0, "", "C", "0", "5", "", "", "", nine);
+
+    const std::vector<std::string> order = {"C", "B", "A"}; // the row added last is notified first
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        h.controller.tick();
+        ASSERT_EQ(h.st.NoticeCount, static_cast<int>(i + 1));
+        EXPECT_EQ(h.st.NoticeTable[static_cast<int>(i)][core::kName], order[i]);
+        EXPECT_EQ(h.st.ReservationCount, static_cast<int>(order.size() - i - 1));
+    }
+    h.controller.tick();
+    EXPECT_EQ(h.st.NoticeCount, 3);
+
+    // Newest on top, and selected.
+    ASSERT_EQ(h.window.lines.size(), 3u);
+    EXPECT_EQ(h.window.lines[0], noticeLine(h.st, 2));
+    EXPECT_EQ(h.window.lines[2], noticeLine(h.st, 0));
+    EXPECT_EQ(h.window.lines[0].substr(0, 1), "A");
+    EXPECT_EQ(h.window.selected, 0);
+    EXPECT_EQ(h.window.opened, 1);
+}
+
+TEST(ResidentTick, ReopenedWindowListsPendingNoticesUnderTheNewOne) {
+    Harness h;
+    h.add(0, "", "一", "0", "1", "", "", "");
+    h.add(0, "", "二", "0", "2", "", "", "");
+    h.add(0, "", "三", "0", "3", "", "", "");
+    h.clock.advance(60);
+    h.controller.tick();
+    h.clock.advance(60);
+    h.controller.tick();
+    ASSERT_EQ(h.st.NoticeCount, 2);
+    h.window.close(); // "消さずに閉じる"
+    h.shell.calls.clear();
+
+    h.clock.advance(60);
+    h.controller.tick();
+
+    EXPECT_EQ(h.window.opened, 2);
+    EXPECT_EQ(h.shell.calls, std::vector<std::string>{"closeMessageDialog"});
+    ASSERT_EQ(h.window.lines.size(), 3u);
+    EXPECT_EQ(h.window.lines[0], noticeLine(h.st, 2));
+    EXPECT_EQ(h.window.lines[1], noticeLine(h.st, 1));
+    EXPECT_EQ(h.window.lines[2], noticeLine(h.st, 0));
+    EXPECT_EQ(h.st.NoticeTable[2][core::kName], "三");
+    EXPECT_EQ(h.st.NoticeTable[1][core::kName], "二");
+
+    // "消して閉じる": nothing is listed again.
+    entyou_kesu(h.env);
+    h.window.close();
+    h.add(0, "", "四", "0", "1", "", "", "");
+    h.clock.advance(60);
+    h.controller.tick();
+    ASSERT_EQ(h.window.lines.size(), 1u);
+    EXPECT_EQ(h.window.lines[0].substr(0, 3), "四");
+}
+
+TEST(ResidentTick, SoundRestartsOnlyOutsideTheFirstTwoSeconds) {
+    const std::vector<std::pair<int, int>> cases = {{0, 1}, {1, 1}, {2, 2}, {20, 20}, {21, 1}, {50, 1}};
+    for (const auto& [before, after] : cases) {
+        SCOPED_TRACE(before);
+        Harness h;
+        h.add(0, "", "卵", "0", "0", "", "", "");
+        h.st.NoticeWindowState = "作業中";
+        h.st.NoticeSoundCounter = static_cast<std::int16_t>(before);
+        h.controller.tick();
+        ASSERT_EQ(h.st.NoticeCount, 1);
+        EXPECT_EQ(h.st.NoticeSoundCounter, after);
+    }
+}
+
+TEST(ResidentExit, QuestionAndItsAnswers) {
+    struct Case {
+        int menuIndex;
+        notify::CloseReason reason;
+        std::vector<Answer> script;
+        std::string question; // empty: no box
+        bool closes;
+        int deleteAfter;
+    };
+    const std::vector<Case> cases = {
+        {0, CloseReason::User, {Answer::Yes}, "終了しますか？", true, 0},
+        {1, CloseReason::User, {Answer::Yes}, "レジストリを削除して終了しますか？", true, 1},
+        {1, CloseReason::User, {Answer::No}, "レジストリを削除して終了しますか？", false, 0},
+        {0, CloseReason::User, {}, "終了しますか？", false, 0}, // No is the default button
+        {1, CloseReason::User, {Answer::Dismissed}, "レジストリを削除して終了しますか？", true, 1},
+        {1, CloseReason::System, {}, "", true, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.question + (c.closes ? " closes" : " stays"));
+        Harness h;
+        for (Answer a : c.script) {
+            h.messages.answerNext(a);
+        }
+        h.controller.owari(c.menuIndex);
+
+        EXPECT_EQ(h.controller.queryUnload(c.reason), c.closes);
+
+        if (c.question.empty()) {
+            EXPECT_TRUE(h.messages.shown.empty());
+        } else {
+            ASSERT_EQ(h.messages.shown.size(), 1u);
+            EXPECT_EQ(h.messages.shown[0].text, c.question);
+            EXPECT_EQ(h.messages.shown[0].title, "Mayorin。");
+            EXPECT_EQ(h.messages.shown[0].buttons, Buttons::YesNo);
+        }
+        EXPECT_EQ(h.st.DeleteSettingsOnExit, c.deleteAfter);
+        EXPECT_EQ(h.shell.tickEnabled, !c.closes) << "the tick runs again only after No";
+    }
+}
+
+TEST(ResidentExit, NoToTheDeletingExitKeepsTheSettingsAtALaterExit) {
+    Harness h;
+    h.backend.save("settei", "0", "False");
+    h.controller.owari(1);
+    h.messages.answerNext(Answer::No);
+    ASSERT_FALSE(h.controller.queryUnload(CloseReason::User));
+
+    h.controller.owari(0);
+    h.messages.answerNext(Answer::Yes);
+    ASSERT_TRUE(h.controller.queryUnload(CloseReason::User));
+    EXPECT_EQ(h.messages.shown.back().text, "終了しますか？");
+    h.controller.unload();
+
+    EXPECT_EQ(h.backend.get("settei", "0", "?"), "False");
+    EXPECT_EQ(h.log.lines.back(), "▲終了　," + kMonday + ",09:00:00,,,終了,Revision=68,レジストリ=0,エラー回数=0,,");
+}
+
+TEST(ResidentExit, NormalEndDeletesSettingsWritesTheFileAndEnds) {
+    Harness h;
+    h.clock.set(2026, 12, 7, 8, 0, 0);
+    h.controller.formLoad(h.dir.path);
+    h.backend.save("settei", "0", "False");
+    h.add(2, "1", "朝会", "10", "0", "", "", "");
+    h.clock.set(2026, 12, 7, 9, 0, 0);
+    h.controller.owari(1);
+    h.messages.answerNext(Answer::Yes);
+    ASSERT_TRUE(h.controller.queryUnload(CloseReason::User));
+    h.shell.calls.clear();
+    h.log.lines.clear();
+
+    h.controller.unload();
+
+    EXPECT_EQ(h.shell.calls,
+              (std::vector<std::string>{"setTickEnabled false", "closeOtherWindows", "removeTrayIcon", "endProcess"}));
+    // Everything was deleted; the running marker cleared afterwards is all that is left.
+    EXPECT_EQ(h.backend.values,
+              (std::map<std::pair<std::string, std::string>, std::string>{{{"form4", h.dir.path}, ""}}));
+    EXPECT_EQ(dataFileText(h), dataFileWith({"01,2,1,朝会,10,00,,,," + h.field(h.stamp(2026, 12, 7, 10, 0)) + ","}));
+    ASSERT_EQ(h.log.lines.size(), 2u);
+    EXPECT_EQ(h.log.lines[0].rfind("□書込　,", 0), 0u);
+    EXPECT_EQ(h.log.lines[1], "▲終了　," + kMonday + ",09:00:00,,,終了,Revision=68,レジストリ=1,エラー回数=0,,");
+    EXPECT_TRUE(h.dialog.modes.empty());
+}
+
+TEST(ResidentExit, FailureInATickEndsWithoutTheQuestionAndStillSaves) {
+    Harness h;
+    h.add(0, "", "卵", "0", "0", "", "", "", h.field(h.stamp(2026, 12, 7, 9, 0)));
+    h.window.failOnOpen = true;
+
+    h.controller.tick();
+
+    EXPECT_EQ(h.st.ErrorCount, 1);
+    EXPECT_EQ(h.dialog.modes, std::vector<int>{1});
+    EXPECT_EQ(h.resident.closeRequests, 1);
+    EXPECT_EQ(h.log.lines.back(), "※エラー," + kMonday + ",09:00:00,,,エラー5,発生場所Timer1_Timer F4,操作1,,,");
+    EXPECT_EQ(h.st.ReservationCount, 1) << "the row was not notified";
+
+    // While the program is on its way out the failing row is not tried again.
+    h.clock.advance(1);
+    h.controller.tick();
+    EXPECT_EQ(h.st.ErrorCount, 1);
+    EXPECT_EQ(h.window.opened, 1);
+
+    EXPECT_TRUE(h.controller.queryUnload(CloseReason::User));
+    EXPECT_TRUE(h.messages.shown.empty()) << "no exit question after an error";
+    h.controller.unload();
+
+    EXPECT_EQ(dataFileText(h), dataFileWith({"01,0,0,卵,00,00,00,00, 0," + h.field(h.stamp(2026, 12, 7, 9, 0)) + ","}));
+    EXPECT_EQ(h.log.lines.back(), "▲終了　," + kMonday + ",09:00:01,,,終了,Revision=68,レジストリ=0,エラー回数=1,,");
+    EXPECT_EQ(h.backend.get("form4", h.dir.path, "?"), "");
+    EXPECT_EQ(h.shell.calls.back(), "endProcess");
+}
+
+TEST(ResidentExit, MoreThanTwoErrorsEndAbnormallyWithoutSaving) {
+    Harness h;
+    h.add(2, "0", "会議", "10", "0", "", "", "");
+    persist::kakikomi01(h.env);
+    const std::string before = readFile(persist::dataFilePath(h.st));
+    h.add(2, "0", "昼食", "12", "0", "", "", "");
+    h.backend.save("settei", "0", "False");
+    h.backend.save("form4", h.dir.path, "運転中");
+    h.st.DeleteSettingsOnExit = 1;
+    h.st.ErrorCount = 3;
+    h.log.lines.clear();
+
+    EXPECT_TRUE(h.controller.queryUnload(CloseReason::User));
+    h.controller.unload();
+
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].text, " 異常終了するため、変更になった内容は保存されません。");
+    EXPECT_EQ(h.messages.shown[0].title, "Mayorin。");
+    EXPECT_EQ(h.messages.shown[0].buttons, Buttons::Ok);
+    EXPECT_EQ(readFile(persist::dataFilePath(h.st)), before);
+    EXPECT_EQ(h.log.lines,
+              std::vector<std::string>{"▲終了Ｅ," + kMonday + ",09:00:00,,,異常終了,Revision=68,,エラー回数=3,,"});
+    EXPECT_EQ(h.backend.get("settei", "0", "?"), "False") << "settings are not deleted";
+    EXPECT_EQ(h.backend.get("form4", h.dir.path, "?"), "");
+    EXPECT_EQ(h.shell.calls.back(), "endProcess");
+}
+
+TEST(ResidentStart, StartUpInOrder) {
+    // A data file left by an earlier run.
+    std::string appDir;
+    {
+        Harness earlier;
+        earlier.add(2, "1", "朝会", "10", "0", "", "", "");
+        earlier.add(0, "", "卵", "0", "3", "", "", "");
+        persist::kakikomi01(earlier.env);
+        appDir = earlier.dir.path + "-start";
+        std::filesystem::create_directory(appDir);
+        std::filesystem::copy_file(persist::dataFilePath(earlier.st), appDir + "/Mayorin。保存.txt");
+    }
+    Harness h;
+    core::State fresh;
+    h.st.WeekdayNames = fresh.WeekdayNames; // empty until start-up
+    h.backend.save("ver", "68", "お知らせです。");
+
+    h.controller.formLoad(appDir + "/");
+
+    EXPECT_EQ(h.st.AppDir, appDir);
+    EXPECT_EQ(h.st.WeekdayNames[1], "月");
+    EXPECT_EQ(h.st.WeekdayNames[13], "土");
+    EXPECT_EQ(h.backend.get("form4", appDir, ""), "運転中");
+    EXPECT_EQ(h.shell.calls, (std::vector<std::string>{"addTrayIcon", "messeiji 0", "setMessageItemVisible true"}));
+    ASSERT_EQ(h.log.lines.size(), 2u);
+    EXPECT_EQ(h.log.lines[0], "▼起動　," + kMonday + ",09:00:00,,,起動,Revision=68,,,,");
+    EXPECT_EQ(h.log.lines[1], "□読込　," + kMonday +
+                                  ",09:00:00,,,データの読み込み,予約データ数=2,タイマー履歴数=0,予定履歴数=0," +
+                                  appDir + "/Mayorin。保存.txt,");
+    ASSERT_EQ(h.st.ReservationCount, 2);
+    EXPECT_EQ(h.st.ReservationTable[1][core::kName], "卵");
+    EXPECT_TRUE(h.dialog.modes.empty());
+    std::filesystem::remove_all(appDir);
+}
+
+TEST(ResidentStart, SecondStartShowsTheDuplicateContentAndNoMessageItem) {
+    Harness h;
+    h.backend.save("form4", h.dir.path, "運転中");
+
+    h.controller.formLoad(h.dir.path);
+
+    EXPECT_EQ(h.dialog.modes, std::vector<int>{6});
+    EXPECT_EQ(h.shell.calls.back(), "setMessageItemVisible false");
+    EXPECT_EQ(h.st.ReservationCount, 0);
+}
+
+TEST(ResidentStart, AppDirLosesATrailingSeparatorOnly) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/opt/mayorin/", "/opt/mayorin"}, {"/opt/mayorin", "/opt/mayorin"}, {"/", ""}, {"C:\\", "C:"}};
+    for (const auto& [exeDir, appDir] : cases) {
+        Harness h;
+        h.controller.formLoad(exeDir);
+        EXPECT_EQ(h.st.AppDir, appDir);
+    }
+}
+
+} // namespace
+} // namespace mayorin::notify
