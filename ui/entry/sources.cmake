@@ -1,1 +1,4 @@
-target_sources(ui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Placeholder_entry.cpp)
+target_sources(ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Form1Window.h
+    ${CMAKE_CURRENT_LIST_DIR}/Form1.cpp
+)
