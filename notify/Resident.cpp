@@ -56,6 +56,14 @@ void ResidentController::formLoad(const std::string& exeDir) {
 }
 
 void ResidentController::tick() {
+    if (m_ticking) {
+        return;
+    }
+    m_ticking = true;
+    struct Done {
+        bool& ticking;
+        ~Done() { ticking = false; }
+    } done{m_ticking};
     core::guarded(m_env.errors, kTimerLocation, [&] {
         core::State& st = m_env.st;
         if (st.ReservationCount == 0) {

@@ -76,6 +76,8 @@ private:
     persist::MessageDialogHost& m_dialog;
     NoticeWindowHost& m_notices;
     ResidentShell& m_shell;
+    // True while a tick runs: a modal box shown inside it must not run another tick in its loop.
+    bool m_ticking = false;
 };
 
 } // namespace mayorin::notify

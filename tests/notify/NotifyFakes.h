@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ public:
         // The window's load marks it open; the list of a freshly opened window is empty.
         m_st.NoticeWindowState = "作業中";
         lines.clear();
+        if (onOpen) {
+            onOpen();
+        }
     }
     void insertNoticeLine(const std::string& line) override { lines.insert(lines.begin(), line); }
     void appendNoticeLine(const std::string& line) override { lines.push_back(line); }
@@ -40,6 +44,8 @@ public:
     int selected = -1;
     int opened = 0;
     bool failOnOpen = false;
+    // Runs inside the opening, as events handled by a nested event loop would.
+    std::function<void()> onOpen;
 
 private:
     core::State& m_st;

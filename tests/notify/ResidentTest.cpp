@@ -270,6 +270,26 @@ TEST(ResidentTick, ReopenedWindowListsPendingNoticesUnderTheNewOne) {
     EXPECT_EQ(h.window.lines[0].substr(0, 3), "四");
 }
 
+TEST(ResidentTick, ATickDoesNotRunInsideAnother) {
+    Harness h;
+    const std::string nine = h.field(h.stamp(2026, 12, 7, 9, 0));
+    h.add(0, "", "A", "0", "5", "", "", "", nine);
+    h.add(0, "", "B", "0", "5", "", "", "", nine);
+    h.window.onOpen = [&] { h.controller.tick(); };
+
+    h.controller.tick();
+
+    ASSERT_EQ(h.st.NoticeCount, 1);
+    EXPECT_EQ(h.st.NoticeTable[0][core::kName], "B");
+    EXPECT_EQ(h.st.NoticeTextTable[0][0].substr(0, 1), "B");
+    EXPECT_EQ(h.st.ReservationCount, 1);
+    EXPECT_EQ(h.log.lines.size(), 1u);
+
+    h.window.onOpen = nullptr;
+    h.controller.tick();
+    EXPECT_EQ(h.st.NoticeCount, 2) << "the next tick goes on as usual";
+}
+
 TEST(ResidentTick, SoundRestartsOnlyOutsideTheFirstTwoSeconds) {
     const std::vector<std::pair<int, int>> cases = {{0, 1}, {1, 1}, {2, 2}, {20, 20}, {21, 1}, {50, 1}};
     for (const auto& [before, after] : cases) {
