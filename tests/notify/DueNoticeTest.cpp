@@ -172,11 +172,6 @@ TEST_F(DueNoticeTest, NamesArePaddedToThirtyColumnsAndAMissingNameIsNamed) {
     }
 }
 
-TEST_F(DueNoticeTest, ListLineOfAPendingNotice) {
-    t.st.NoticeTextTable[0] = {"名前  ", "通知 ", "【表示日時】 x"};
-    EXPECT_EQ(noticeLine(t.st, 0), "名前  【状態】通知 【表示日時】 x");
-}
-
 TEST_F(DueNoticeTest, AFailureIsReportedOnceAndLogsNothing) {
     putRow({"", "2", "0", "会議", "09", "00", "", "", "", core::spacedDecimalText(due)});
 

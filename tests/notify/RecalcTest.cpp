@@ -103,15 +103,6 @@ TEST_F(RecalcTest, WhatHappensToARowAfterItsNotice) {
     }
 }
 
-TEST_F(RecalcTest, WeekdaySetLosesTodayOnly) {
-    putRows({{"", "5", "2", "ごみ", "09", "00", "", "", "月水金", at(now)}});
-    saikeisan_F2(t.env, 0);
-    ASSERT_EQ(t.st.ReservationCount, 1);
-    EXPECT_EQ(t.st.ReservationTable[0][8], "水金");
-    EXPECT_EQ(t.st.ReservationTable[0][core::kRepeatMode], "2");
-    EXPECT_EQ(t.st.ReservationTable[0][core::kNextSecond], at(now + 2 * 86400));
-}
-
 TEST_F(RecalcTest, EntryListFollowsTheRecalculatedRow) {
     test::FakeEntryList list;
     putRows({{"", "2", "0", "昼", "12", "00", "", "", "", at(now + 3 * 3600)},
