@@ -214,8 +214,9 @@ void yomikomi01(core::Env& env) {
         }
         ReadWatch watch(env.errors, env, path);
         core::Env watched{env.st, env.clock, env.codePage, watch, env.messages, env.log, env.settings, env.entryList};
+        // A file that cannot be read cannot be copied either: that failure is reported once.
+        const std::string bytes = detail::readWholeFile(path);
         try {
-            const std::string bytes = detail::readWholeFile(path);
             if (!bytes.empty()) {
                 std::size_t badBytes = 0;
                 const std::string text = env.codePage.decode(bytes, &badBytes);

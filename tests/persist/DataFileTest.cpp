@@ -1,0 +1,354 @@
+#include "persist/DataFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "core/Store.h"
+#include "persist/ErrorReporter.h"
+#include "persist/FileText.h"
+#include "tests/persist/PersistFixture.h"
+
+namespace mayorin::persist {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kHeader = "「Mayorin。.exe」用データ";
+constexpr const char* kStamp = " 2026/12/07(月),04:50:12";
+
+class DataFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { core::hensu_kensuu(f.env); }
+
+    std::string path() const { return dataFilePath(f.st); }
+    // The file's text in UTF-8 from code page 932 bytes.
+    void putFile(const std::string& utf8) { test::writeBytes(path(), f.cp932(utf8)); }
+    // Event lines of this month's log, without its two header lines.
+    std::vector<std::string> logLines() const {
+        std::vector<std::string> lines;
+        if (!fs::exists(f.logPath("2026", "12"))) {
+            return lines;
+        }
+        const std::string text = f.codePage.decode(test::readBytes(f.logPath("2026", "12")));
+        std::size_t start = 0;
+        while (start < text.size()) {
+            const std::size_t end = text.find("\r\n", start);
+            lines.push_back(text.substr(start, end - start));
+            start = end + 2;
+        }
+        lines.erase(lines.begin(), lines.begin() + 2);
+        return lines;
+    }
+    std::string readLine(int rc, int h0, int h1) const {
+        return std::string("□読込　,") + kStamp + ",,,データの読み込み,予約データ数=" + std::to_string(rc) +
+               ",タイマー履歴数=" + std::to_string(h0) + ",予定履歴数=" + std::to_string(h1) + "," + path() + ",";
+    }
+    std::string writeLine(int rc, int h0, int h1) const {
+        return std::string("□書込　,") + kStamp + ",,,データの書き込み,予約データ数=" + std::to_string(rc) +
+               ",タイマー履歴数=" + std::to_string(h0) + ",予定履歴数=" + std::to_string(h1) + "," + path() + ",";
+    }
+    std::vector<std::string> backups() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(f.dir.path)) {
+            const std::string name = e.path().filename().string();
+            if (name.rfind("Mayorin。保存.txt.", 0) == 0) {
+                names.push_back(name);
+            }
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    test::FileEnv f;
+};
+
+TEST_F(DataFileTest, EveryKindOfRowReadAndWrittenBackByteForByte) {
+    test::writeBytes(path(), test::golden("data_every_kind.txt"));
+    yomikomi01(f.env);
+    EXPECT_TRUE(f.errors.reports.empty());
+    EXPECT_EQ(f.st.ReservationCount, 8);
+    EXPECT_EQ(f.st.NameHistoryCount[0], 3);
+    EXPECT_EQ(f.st.NameHistoryCount[1], 3);
+    EXPECT_EQ(f.st.EntryRow[2], "");
+    EXPECT_EQ(f.st.ReservationTable[0][3], "延長の件");
+    EXPECT_EQ(f.st.ReservationTable[7][3], "");
+    EXPECT_EQ(f.st.NameHistory.entry(1, 2)[3], "髙橋さん誕生日～");
+
+    fs::remove(path());
+    kakikomi01(f.env);
+    EXPECT_TRUE(f.errors.reports.empty());
+    EXPECT_EQ(test::readBytes(path()), test::golden("data_every_kind.txt"));
+    EXPECT_EQ(logLines(), (std::vector<std::string>{readLine(8, 3, 3), writeLine(8, 3, 3)}));
+    EXPECT_TRUE(backups().empty());
+}
+
+TEST_F(DataFileTest, EmptyStateIsSevenLines) {
+    kakikomi01(f.env);
+    EXPECT_EQ(test::readBytes(path()), test::golden("data_empty.txt"));
+    EXPECT_EQ(logLines(), std::vector<std::string>{writeLine(0, 0, 0)});
+}
+
+TEST_F(DataFileTest, HistoryLineOfANameWithEmptyFields) {
+    f.st.EntryRow = {};
+    f.st.EntryRow[3] = "A";
+    core::rireki01(f.env, 0);
+    kakikomi01(f.env);
+    const std::string text = f.codePage.decode(test::readBytes(path()));
+    EXPECT_NE(text.find("'■■　タイマーの履歴　■■\r\n02,,,A,,,,,,,\r\n'■■　　予定の履歴　　■■\r\n"), std::string::npos);
+}
+
+TEST_F(DataFileTest, ReadingEdgeCases) {
+    struct Case {
+        const char* name;
+        std::string content;
+        int rc, h0, h1;
+        bool backup;
+    };
+    const std::string h = std::string(kHeader) + "\r\n";
+    const std::vector<Case> cases = {
+        {"identification line only", h, 0, 0, 0, false},
+        {"identification line without line end", kHeader, 0, 0, 0, false},
+        {"empty file", "", 0, 0, 0, false},
+        {"trailing blank on the first line", std::string(kHeader) + " \r\n02,,,A,,,,,,,\r\n", 0, 0, 0, true},
+        {"another caption", "「Mayorin.exe」用データ\r\n02,,,A,,,,,,,\r\n", 0, 0, 0, true},
+        {"lone CR line ends", std::string(kHeader) + "\r02,,,A,,,,,,,\r03,,,B,,,,,,,\r01,0,0,C,00,01,00,00, 0, 5,", 1,
+         1, 1, false},
+        {"LF alone does not end a line", std::string(kHeader) + "\n02,,,A,,,,,,,\n", 0, 0, 0, true},
+        {"same name twice on one side", h + "02,0,0,A,01,,,,,,\r\n02,0,0,A,02,,,,,,\r\n03,2,0,A,,,,,,,\r\n", 0, 1, 1,
+         false},
+        {"comments, banners, blank and unknown lines", h + "'02,,,X,,,,,,,\r\n\r\n04,,,Y\r\nabc\r\n 2,,,Z\r\n", 0, 1, 0,
+         false},
+        {"empty display name in history", h + "02,0,0,,01,,,,,,\r\n", 0, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        test::FileEnv e;
+        core::hensu_kensuu(e.env);
+        const std::string file = dataFilePath(e.st);
+        test::writeBytes(file, e.cp932(c.content));
+        yomikomi01(e.env);
+        EXPECT_TRUE(e.errors.reports.empty()) << c.name;
+        EXPECT_EQ(e.st.ReservationCount, c.rc) << c.name;
+        EXPECT_EQ(e.st.NameHistoryCount[0], c.h0) << c.name;
+        EXPECT_EQ(e.st.NameHistoryCount[1], c.h1) << c.name;
+        const bool backedUp = fs::exists(file + ".backup-20261207-045012");
+        EXPECT_EQ(backedUp, c.backup) << c.name;
+        if (backedUp) {
+            EXPECT_EQ(test::readBytes(file + ".backup-20261207-045012"), e.cp932(c.content)) << c.name;
+        }
+        EXPECT_TRUE(fs::exists(e.logPath("2026", "12"))) << c.name; // the read is logged in every case
+    }
+}
+
+TEST_F(DataFileTest, LaterHistoryLineWithTheSameNameReplacesTheEarlier) {
+    putFile(std::string(kHeader) + "\r\n02,0,0,A,01,,,,,,\r\n02,0,0,B,,,,,,,\r\n02,0,0,A,02,,,,,,\r\n");
+    yomikomi01(f.env);
+    ASSERT_EQ(f.st.NameHistoryCount[0], 2);
+    EXPECT_EQ(f.st.NameHistory.entry(0, 0)[3], "A");
+    EXPECT_EQ(f.st.NameHistory.entry(0, 0)[4], "02");
+    EXPECT_EQ(f.st.NameHistory.entry(0, 1)[3], "B");
+}
+
+TEST_F(DataFileTest, MissingFileReadsNothingAndLogsNothing) {
+    yomikomi01(f.env);
+    EXPECT_EQ(f.st.ReservationCount, 0);
+    EXPECT_TRUE(f.errors.reports.empty());
+    EXPECT_FALSE(fs::exists(f.dir.path + "/Mayorin。ログ"));
+}
+
+TEST_F(DataFileTest, LineSplitting) {
+    struct Case {
+        const char* line;
+        std::array<std::string, 11> slots;
+    };
+    const std::vector<Case> cases = {
+        {"9,a,b,c,d,e,f,g,h,i,j,k,l", {"9", "a", "b", "c", "d", "e", "f", "g", "h", "i", "jkl"}},
+        {"9,a,b'c,d", {"9", "a", "b", "", "", "", "", "", "", "", ""}},
+        {"'9,a", {"", "", "", "", "", "", "", "", "", "", ""}},
+        {"9,,,名前,,", {"9", "", "", "名前", "", "", "", "", "", "", ""}},
+        {"9,1,2,3,4,5,6,7,8,9,10,", {"9", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}},
+    };
+    for (const auto& c : cases) {
+        f.st.EntryRow.fill("stale");
+        yomikomi02(f.env, c.line);
+        EXPECT_EQ(f.st.EntryRow, c.slots) << c.line;
+    }
+    EXPECT_TRUE(f.errors.reports.empty());
+    EXPECT_EQ(f.st.ReservationCount, 0);
+}
+
+TEST_F(DataFileTest, ReservationDueInThePastIsReadAsStored) {
+    putFile(std::string(kHeader) + "\r\n01,0,0,old,00,05,00,00, 0, 100,\r\n");
+    yomikomi01(f.env);
+    ASSERT_EQ(f.st.ReservationCount, 1);
+    EXPECT_EQ(f.st.ReservationTable[0][9], " 100");
+}
+
+TEST_F(DataFileTest, ReservationsAndHistoryRoundTrip) {
+    // Rows built by the store itself; several share their next second.
+    for (int i = 0; i < 300; ++i) {
+        f.st.EntryRow = {};
+        f.st.EntryRow[2] = i % 3 == 0 ? "1" : "0";
+        f.st.EntryRow[3] = "予定" + std::to_string(i);
+        f.st.EntryRow[4] = std::to_string(i % 24);
+        f.st.EntryRow[5] = std::to_string(i % 60);
+        f.st.EntryRow[9] = " " + std::to_string(63932230000 + (i * 7919) % 97 * 60);
+        core::tuika03(f.env, 2);
+        core::tuika_mein(f.env);
+        if (i % 5 == 0) {
+            f.st.EntryRow[0] = "";
+            core::rireki01(f.env, i % 2);
+        }
+    }
+    ASSERT_TRUE(f.errors.reports.empty());
+    kakikomi01(f.env);
+
+    test::FileEnv g;
+    core::hensu_kensuu(g.env);
+    test::writeBytes(dataFilePath(g.st), test::readBytes(path()));
+    yomikomi01(g.env);
+    ASSERT_TRUE(g.errors.reports.empty());
+    ASSERT_EQ(g.st.ReservationCount, f.st.ReservationCount);
+    for (int i = 0; i <= f.st.ReservationCount; ++i) {
+        EXPECT_EQ(g.st.ReservationTable[i], f.st.ReservationTable[i]) << i;
+    }
+    for (int side = 0; side < 2; ++side) {
+        ASSERT_EQ(g.st.NameHistoryCount[side], f.st.NameHistoryCount[side]);
+        for (int i = 0; i < f.st.NameHistoryCount[side]; ++i) {
+            core::Fields expected = f.st.NameHistory.entry(side, i);
+            expected[0] = "02";
+            if (side == 1) {
+                expected[0] = "03";
+            }
+            expected[9].clear(); // the next second of a history entry is not stored
+            EXPECT_EQ(g.st.NameHistory.entry(side, i), expected) << side << " " << i;
+        }
+    }
+}
+
+TEST_F(DataFileTest, ReadOnlyDataFileIsRefusedAndKept) {
+    test::writeBytes(path(), "old");
+    ::chmod(path().c_str(), 0444);
+    kakikomi01(f.env);
+    ASSERT_EQ(f.errors.reports.size(), 1u);
+    const auto& r = f.errors.reports[0];
+    EXPECT_EQ(r.location, "kakikomi01 M4　保存");
+    EXPECT_EQ(r.code, 75);
+    const std::string message = composeErrorMessage(r.location, r.code, r.description);
+    const std::string name = "「Mayorin。保存.txt」";
+    const auto first = message.find(name);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(message.find(name, first + 1), std::string::npos);
+    EXPECT_EQ(test::readBytes(path()), "old");
+    EXPECT_TRUE(logLines().empty()); // a failed write logs nothing
+    EXPECT_EQ(fs::status(path()).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+}
+
+TEST_F(DataFileTest, WriteIntoAMissingFolderFailsWithCode75) {
+    f.st.AppDir = f.dir.path + "/gone";
+    kakikomi01(f.env);
+    ASSERT_EQ(f.errors.reports.size(), 1u);
+    EXPECT_EQ(f.errors.reports[0].location, "kakikomi01 M4　保存");
+    EXPECT_EQ(f.errors.reports[0].code, 75);
+    EXPECT_FALSE(fs::exists(f.st.AppDir));
+}
+
+TEST_F(DataFileTest, WriteStoppedBeforeTheRenameLeavesTheOldFileWhole) {
+    test::writeBytes(path(), "old content");
+    static std::string seenTemp;
+    static std::string seenTarget;
+    static std::string target;
+    target = path();
+    // Stopped after the new content is complete on disk, before it replaces the old file: this
+    // is the moment a killed write would leave behind.
+    EXPECT_THROW(detail::replaceFile(path(), "new content",
+                                     [](const std::string& temp) {
+                                         seenTemp = test::readBytes(temp);
+                                         seenTarget = test::readBytes(target);
+                                         throw core::Failure(core::kFileAccess, "stopped");
+                                     }),
+                 core::Failure);
+    EXPECT_EQ(seenTemp, "new content");
+    EXPECT_EQ(seenTarget, "old content");
+    EXPECT_EQ(test::readBytes(path()), "old content");
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(f.dir.path)) {
+        ++files;
+    }
+    EXPECT_EQ(files, 1u); // no temporary file left behind
+
+    detail::replaceFile(path(), "new content");
+    EXPECT_EQ(test::readBytes(path()), "new content");
+}
+
+TEST_F(DataFileTest, OverLongLineIsReportedAndTheFileKeptAside) {
+    const std::string longest = "03,,," + std::string(32762, 'x'); // 32767 characters: fine
+    const std::string tooLong = "03,,," + std::string(32763, 'y'); // 32768 characters
+    std::string wide = "03,,,";                                    // 32767 characters, twice as many bytes
+    for (int i = 0; i < 32762; ++i) {
+        wide += "あ";
+    }
+    const std::string content =
+        std::string(kHeader) + "\r\n" + longest + "\r\n" + wide + "\r\n" + tooLong + "\r\n02,,,after,,,,,,,\r\n";
+    putFile(content);
+    yomikomi01(f.env);
+    ASSERT_EQ(f.errors.reports.size(), 1u);
+    EXPECT_EQ(f.errors.reports[0].location, "yomikomi02 M4　読込仕分");
+    EXPECT_EQ(f.errors.reports[0].code, 6);
+    EXPECT_EQ(f.st.NameHistoryCount[1], 2);
+    EXPECT_EQ(f.st.NameHistoryCount[0], 1); // reading goes on after the failed line
+    EXPECT_EQ(backups(), std::vector<std::string>{"Mayorin。保存.txt.backup-20261207-045012"});
+    EXPECT_EQ(test::readBytes(path() + ".backup-20261207-045012"), f.cp932(content));
+    EXPECT_EQ(logLines(), std::vector<std::string>{readLine(0, 1, 2)});
+}
+
+TEST_F(DataFileTest, FailureInsideTheStoreWhileReadingAlsoKeepsTheFileAside) {
+    // A kind code too large for a 16-bit number.
+    putFile(std::string(kHeader) + "\r\n01,99999,0,x,,,,,, 5,\r\n");
+    yomikomi01(f.env);
+    ASSERT_EQ(f.errors.reports.size(), 1u);
+    EXPECT_EQ(f.errors.reports[0].code, 6);
+    EXPECT_EQ(backups().size(), 1u);
+}
+
+TEST_F(DataFileTest, InvalidBytesReadAsQuestionMarksAndTheFileIsKeptAside) {
+    const std::string bytes =
+        f.cp932(std::string(kHeader) + "\r\n02,,,A") + "\xFF" + f.cp932("B,,,,,,,\r\n03,,,C,,,,,,,\r\n");
+    test::writeBytes(path(), bytes);
+    yomikomi01(f.env);
+    EXPECT_TRUE(f.errors.reports.empty());
+    ASSERT_EQ(f.st.NameHistoryCount[0], 1);
+    EXPECT_EQ(f.st.NameHistory.entry(0, 0)[3], "A?B");
+    EXPECT_EQ(f.st.NameHistoryCount[1], 1);
+    EXPECT_EQ(backups(), std::vector<std::string>{"Mayorin。保存.txt.backup-20261207-045012"});
+    EXPECT_EQ(test::readBytes(path() + ".backup-20261207-045012"), bytes);
+}
+
+TEST_F(DataFileTest, BackupNeverOverwritesAnOlderOne) {
+    putFile("not a data file\r\n");
+    yomikomi01(f.env);
+    putFile("another file\r\n");
+    yomikomi01(f.env); // same second
+    f.clock.advance(61);
+    putFile("third\r\n");
+    yomikomi01(f.env);
+    EXPECT_EQ(backups(), (std::vector<std::string>{"Mayorin。保存.txt.backup-20261207-045012",
+                                                   "Mayorin。保存.txt.backup-20261207-045012-2",
+                                                   "Mayorin。保存.txt.backup-20261207-045113"}));
+    EXPECT_EQ(test::readBytes(path() + ".backup-20261207-045012"), "not a data file\r\n");
+    EXPECT_EQ(test::readBytes(path() + ".backup-20261207-045012-2"), "another file\r\n");
+}
+
+TEST_F(DataFileTest, HiddenFileCountsAndUnreadableFileIsReported) {
+    fs::create_directory(path()); // a folder where the file should be
+    yomikomi01(f.env);
+    ASSERT_EQ(f.errors.reports.size(), 1u);
+    EXPECT_EQ(f.errors.reports[0].location, "yomikomi01 M4　読込");
+    EXPECT_EQ(f.errors.reports[0].code, 75);
+    EXPECT_TRUE(logLines().empty());
+}
+
+} // namespace
+} // namespace mayorin::persist
