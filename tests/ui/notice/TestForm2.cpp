@@ -1,0 +1,716 @@
+// The notification window driven as the running program drives it: the resident tick turns due
+// rows into notices, the window's own timer is stepped by hand, and the clock moves only when a
+// test moves it.
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "core/Calendar.h"
+#include "core/Failure.h"
+#include "core/Store.h"
+#include "core/TextValue.h"
+#include "notify/Resident.h"
+#include "persist/Settings.h"
+#include "platform/CodePage.h"
+#include "tests/support/Fakes.h"
+#include "ui/UiContext.h"
+#include "ui/notice/Form2.h"
+#include "ui/notice/Form2Window.h"
+
+using namespace mayorin;
+
+namespace {
+
+const std::string kStamp = " 2026/12/07(月),09:00:00"; // the fake clock's start, as log lines show it
+
+// Message boxes answered OK and recorded; a test may run something while a box is up, as the
+// resident tick does while the extension box waits for the user.
+class HookedMessages final : public platform::MessagePresenter {
+public:
+    platform::Answer show(std::string_view text, std::string_view title, platform::Buttons buttons, platform::Icon,
+                          platform::Answer) override {
+        shown.push_back({std::string(text), std::string(title), buttons});
+        if (whileShown) {
+            whileShown();
+        }
+        return platform::Answer::Ok;
+    }
+    struct Box {
+        std::string text;
+        std::string title;
+        platform::Buttons buttons;
+    };
+    std::vector<Box> shown;
+    std::function<void()> whileShown;
+};
+
+// Log lines recorded; can be made to fail.
+class TestLog final : public platform::LogSink {
+public:
+    void kiloku(std::string_view line) override {
+        if (fail) {
+            throw core::Failure(core::kFileAccess, "log");
+        }
+        lines.emplace_back(line);
+    }
+    std::vector<std::string> lines;
+    bool fail = false;
+};
+
+// The recording sound player, made to fail at one named step.
+class TestSound final : public platform::SoundPlayer {
+public:
+    void setFile(const std::string& path) override { step("File " + path, "File"); }
+    void open() override { step("Open", "Open"); }
+    void play() override { step("Play", "Play"); }
+    void close() override { step("Close", "Close"); }
+    std::vector<std::string> steps;
+    std::string failAt;
+
+private:
+    void step(const std::string& recorded, const std::string& name) {
+        if (name == failAt) {
+            throw core::Failure(core::kFileAccess, "sound");
+        }
+        steps.push_back(recorded);
+    }
+};
+
+class NullHelp final : public platform::HelpOpener {
+public:
+    bool open(const std::string&) override { return false; }
+};
+
+class NullDialog final : public persist::MessageDialogHost {
+public:
+    void showMessageDialog() override {}
+};
+
+class NullShell final : public notify::ResidentShell {
+public:
+    void addTrayIcon() override {}
+    void removeTrayIcon() override {}
+    void setMessageItemVisible(bool) override {}
+    void messeiji(int) override {}
+    void closeMessageDialog() override {}
+    void closeOtherWindows() override {}
+    void endProcess() override {}
+    void setTickEnabled(bool) override {}
+};
+
+// The notification window as the resident tick reaches it.
+class NoticeHost final : public notify::NoticeWindowHost {
+public:
+    explicit NoticeHost(ui::UiContext& ctx) : m_ctx(ctx) {}
+    void openNoticeWindow() override { ui::openNoticeWindow(m_ctx); }
+    void insertNoticeLine(const std::string& line) override { ui::insertNoticeLine(m_ctx, line); }
+    void appendNoticeLine(const std::string& line) override { ui::appendNoticeLine(m_ctx, line); }
+    void selectTopNotice() override { ui::selectTopNotice(m_ctx); }
+
+private:
+    ui::UiContext& m_ctx;
+};
+
+struct Program {
+    Program() {
+        core::fillWeekdayNames(st);
+        st.AppDir = appDir.path().toStdString();
+        core::hensu_kensuu(env);
+    }
+
+    test::FakeClock clock;
+    platform::IconvCodePage codePage;
+    test::RecordingErrors errors;
+    HookedMessages messages;
+    TestLog log;
+    test::FakeSettings store;
+    core::State st;
+    core::Env env{st, clock, codePage, errors, messages, log, store};
+    persist::Settings settings{store};
+    TestSound sound;
+    NullHelp help;
+    test::FakeProcess process;
+    ui::UiContext ctx{env, settings, sound, help, process};
+    NullDialog dialog;
+    NoticeHost host{ctx};
+    NullShell shell;
+    notify::ResidentController resident{env, settings, dialog, host, shell};
+    QTemporaryDir appDir;
+
+    // Adds a reservation row due `inSeconds` from now.
+    void addRow(const std::string& kind, const std::string& mode, const std::string& name, const std::string& f4,
+                const std::string& f5, const std::string& f8, double inSeconds = 0) {
+        auto& r = st.ReservationTable[st.ReservationCount];
+        r = {"", kind, mode, name, f4, f5, "", "", f8, core::spacedDecimalText(core::genByou(env) + inSeconds)};
+        core::tuika_mein(env);
+    }
+    // A single countdown of 5 minutes, a repeating countdown of 2 cycles, a daily alarm.
+    void addTimer(const std::string& name, double inSeconds = 0) { addRow("0", "0", name, "00", "05", "", inSeconds); }
+    void addRepeating(const std::string& name) { addRow("1", " 3", name, "00", "00", " 2"); }
+    void addDaily(const std::string& name, double inSeconds = 0) { addRow("2", "1", name, "09", "00", "", inSeconds); }
+
+    // One resident tick. The window's own timer is then stopped: the tests step it by hand.
+    void tick() {
+        resident.tick();
+        if (auto* t = child<QTimer>("Timer1")) {
+            t->stop();
+        }
+    }
+
+    ui::Form2* form() const { return ctx.notice; }
+    template <class T> T* child(const char* name) const {
+        return ctx.notice ? ctx.notice->findChild<T*>(name) : nullptr;
+    }
+    QListWidget* list() const { return child<QListWidget>("List1_0"); }
+    QString label(const char* name) const { return child<QLabel>(name)->text(); }
+    QPushButton* button(int i) const { return child<QPushButton>(QString("Command1_%1").arg(i).toUtf8()); }
+    QStringList items() const {
+        QStringList out;
+        for (int i = 0; i < list()->count(); ++i) {
+            out << list()->item(i)->text();
+        }
+        return out;
+    }
+    // The window's own 100 ms timer, stepped by the test.
+    void step(int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            form()->Timer1_Timer();
+        }
+    }
+    void close(int button) {
+        form()->Command1_Click(button);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QStringList pendingLines() const {
+        QStringList out;
+        for (int n = st.NoticeCount - 1; n >= 0; --n) {
+            const auto& t = st.NoticeTextTable[n];
+            out << QString::fromStdString(t[0] + "【状態】" + t[1] + t[2]);
+        }
+        return out;
+    }
+    std::vector<std::string> reportLocations() const {
+        std::vector<std::string> out;
+        for (const auto& r : errors.reports) {
+            out.push_back(r.location);
+        }
+        return out;
+    }
+};
+
+std::string pad(const std::string& text, int columns) {
+    return text + std::string(columns, ' ');
+}
+
+} // namespace
+
+class TestForm2 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { p = std::make_unique<Program>(); }
+    void cleanup() {
+        if (p->form()) {
+            p->form()->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        p.reset();
+    }
+
+    void dueNoticeOpensTheWindowAtTheTopAndSelected() {
+        p->addTimer("お茶");
+        p->addDaily("会議", 60);
+        p->resident.tick();
+
+        ui::Form2* w = p->form();
+        QVERIFY(w);
+        QCOMPARE(p->st.NoticeWindowState, std::string("作業中"));
+        QCOMPARE(w->windowTitle(), QString("Mayorin。お知らせ"));
+        QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(w->isVisible());
+        auto* timer = p->child<QTimer>("Timer1");
+        QVERIFY(timer && timer->isActive());
+        QCOMPARE(timer->interval(), 100);
+        timer->stop();
+        QCOMPARE(p->log.lines.front(), "▽お知ら," + kStamp + ",,,お知らせ画面の表示,,,,,");
+
+        QCOMPARE(p->items(), p->pendingLines());
+        QCOMPARE(p->list()->count(), 1);
+        QVERIFY(p->list()->item(0)->isSelected());
+        QCOMPARE(p->label("Label2_0").toStdString(), pad("お茶", 26));
+        QCOMPARE(p->label("Label2_1").toStdString(), pad(" から05分が経過しました。", 5));
+        QCOMPARE(p->label("Label2_2"), QString("【表示日時】 2026/12/07(月) 09:00:00"));
+        QVERIFY(p->button(2)->isEnabled());
+
+        p->step();
+        // The date line is the calendar's own text (its era part is the calendar's business).
+        QCOMPARE(p->label("Label1_0").toStdString(), core::genzai(p->env, 0));
+        QVERIFY(p->label("Label1_0").startsWith("2026年("));
+        QVERIFY(p->label("Label1_0").endsWith("年)　12月　7日　月曜日"));
+        QCOMPARE(p->label("Label1_1"), QString("9時　0分　0秒"));
+        QCOMPARE(p->label("Label2_3"), QString("経過時間　0日 00時間　00分　00秒"));
+
+        // A minute later the alarm falls due: it goes on top and is selected, the first moves down.
+        p->clock.advance(60);
+        p->tick();
+        QCOMPARE(p->list()->count(), 2);
+        QCOMPARE(p->items(), p->pendingLines());
+        QVERIFY(p->list()->item(0)->isSelected());
+        QVERIFY(!p->list()->item(1)->isSelected());
+        QCOMPARE(p->label("Label2_0").toStdString(), pad("会議", 26));
+        QCOMPARE(p->label("Label2_2"), QString("【表示日時】 2026/12/07(月) 09:01:00"));
+
+        // The elapsed time is that of the selected notice; picking the older one shows its texts.
+        p->clock.advance(312);
+        p->list()->setCurrentRow(1);
+        QCOMPARE(p->label("Label2_0").toStdString(), pad("お茶", 26));
+        p->step();
+        QCOMPARE(p->label("Label1_1"), QString("9時　6分　12秒"));
+        QCOMPARE(p->label("Label2_3"), QString("経過時間　0日 00時間　06分　12秒"));
+
+        // Nothing selected: every text of the notice is empty and the extend button is off.
+        p->list()->clearSelection();
+        p->step();
+        for (const char* name : {"Label2_0", "Label2_1", "Label2_2", "Label2_3"}) {
+            QVERIFY2(p->label(name).isEmpty(), name);
+        }
+        QVERIFY(!p->button(2)->isEnabled());
+        QVERIFY(p->errors.reports.empty());
+    }
+
+    void windowControlsAtOpening() {
+        p->addTimer("お茶");
+        p->tick();
+        auto* combo = p->child<QComboBox>("Combo1");
+        QVERIFY(combo->isEditable());
+        QStringList entries;
+        for (int i = 0; i < combo->count(); ++i) {
+            entries << combo->itemText(i);
+        }
+        QCOMPARE(entries, QStringList({"1", "2", "3", "5", "10", "15", "20", "25", "30", "40", "40", "50", "60"}));
+        QCOMPARE(combo->currentText(), QString("5"));
+        QCOMPARE(p->button(0)->text(), QString("消して閉じる"));
+        QCOMPARE(p->button(1)->text(), QString("消さずに閉じる"));
+        QCOMPARE(p->button(2)->text(), QString("延長する"));
+        QCOMPARE(p->label("Label1_3"), QString("延長"));
+        QCOMPARE(p->label("Label1_2"), QString("分"));
+
+        // A value typed there lasts only until the window closes.
+        combo->setEditText("30");
+        p->close(1);
+        p->addTimer("お茶２");
+        p->tick();
+        QCOMPARE(p->child<QComboBox>("Combo1")->currentText(), QString("5"));
+    }
+
+    void extendButtonFollowsTheSelectedNotice() {
+        // Kind "1" (a repeating countdown) cannot be extended; every other kind can.
+        p->addTimer("タイマー", 0);
+        p->clock.advance(1);
+        p->tick();
+        QVERIFY(p->button(2)->isEnabled());
+
+        p->addRepeating("繰返し");
+        p->tick();
+        QCOMPARE(p->st.NoticeTable[p->st.NoticeCount - 1][core::kKindCode], std::string("1"));
+        QVERIFY(!p->button(2)->isEnabled());
+        const auto rows = p->st.ReservationCount;
+        p->form()->Command1_Click(2);
+        QCOMPARE(p->st.ReservationCount, rows);
+        QVERIFY(p->messages.shown.empty());
+
+        // Back to the countdown notice below it: enabled again.
+        p->list()->setCurrentRow(1);
+        QVERIFY(p->button(2)->isEnabled());
+
+        // Nothing selected: disabled, and pressing does nothing.
+        p->list()->clearSelection();
+        QVERIFY(!p->button(2)->isEnabled());
+        p->form()->Command1_Click(2);
+        QCOMPARE(p->st.ReservationCount, rows);
+        QVERIFY(p->messages.shown.empty());
+        QVERIFY(p->errors.reports.empty());
+    }
+
+    void extendByTheMinutesInTheBox_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("minutes");
+        QTest::newRow("list entry") << "5" << 5;
+        QTest::newRow("typed") << "12" << 12;
+        QTest::newRow("no number") << "abc" << 1;
+        QTest::newRow("empty") << "" << 1;
+        QTest::newRow("zero") << "0" << 1;
+        QTest::newRow("too many") << "150" << 99;
+        QTest::newRow("seconds ignored") << "7:30" << 7;
+        QTest::newRow("negative") << "-3" << 3;
+    }
+    void extendByTheMinutesInTheBox() {
+        QFETCH(QString, text);
+        QFETCH(int, minutes);
+        p->addTimer("お茶");
+        const std::string due = p->st.ReservationTable[0][core::kNextSecond];
+        p->tick();
+        QCOMPARE(p->st.ReservationCount, 0);
+
+        p->child<QComboBox>("Combo1")->setEditText(text);
+        QTest::mouseClick(p->button(2), Qt::LeftButton);
+
+        QCOMPARE(p->st.ReservationCount, 1);
+        const auto& row = p->st.ReservationTable[0];
+        QCOMPARE(row[core::kKindCode], std::string("10"));
+        QCOMPARE(row[core::kRepeatMode], std::string("0"));
+        QCOMPARE(row[core::kName], std::string("お茶"));
+        QCOMPARE(row[5], std::to_string(minutes));
+        QCOMPARE(row[8], due);
+        QCOMPARE(core::value(row[core::kNextSecond]), core::value(due) + minutes * 60);
+
+        QCOMPARE(p->messages.shown.size(), std::size_t(1));
+        QCOMPARE(p->messages.shown[0].text, std::to_string(minutes) + "分延長をしました。");
+        QCOMPARE(p->messages.shown[0].title, std::string("Mayorin。"));
+        QVERIFY(p->messages.shown[0].buttons == platform::Buttons::Ok);
+        QCOMPARE(p->log.lines.back(), "［延長］," + kStamp + ",,お茶,予約の延長,予約データ数=1,,,,");
+
+        // The window stays open and the notice stays pending and listed.
+        QVERIFY(p->form());
+        QCOMPARE(p->st.NoticeCount, 1);
+        QCOMPARE(p->list()->count(), 1);
+        QVERIFY(p->errors.reports.empty());
+    }
+
+    void extensionCountsFromTheDueTimeAndKeepsItsNotice() {
+        // Due at 09:00, extended by 5 minutes at 09:07: the extension is due at 09:05, so it falls
+        // due at the next tick, late.
+        p->addTimer("お茶");
+        p->tick();
+        p->clock.advance(7 * 60);
+        // A daily alarm due at 09:04 is notified while the box is up and becomes the selected
+        // notice; the extension still belongs to the notice selected when the button was pressed.
+        p->addDaily("会議", -180);
+        p->messages.whileShown = [this] { p->tick(); };
+        p->form()->Command1_Click(2);
+        p->messages.whileShown = nullptr;
+
+        QCOMPARE(p->list()->count(), 2);
+        QCOMPARE(p->label("Label2_0").toStdString(), pad("会議", 26));
+        QCOMPARE(p->log.lines.back(),
+                 std::string("［延長］, 2026/12/07(月),09:07:00,,お茶,予約の延長,予約データ数=2,,,,"));
+
+        p->tick();
+        QCOMPARE(p->st.ReservationCount, 1); // the daily alarm, for tomorrow
+        QCOMPARE(p->list()->count(), 3);
+        QCOMPARE(p->label("Label2_0").toStdString(), pad("お茶", 26));
+        QCOMPARE(p->label("Label2_2"), QString("【表示日時】 2026/12/07(月) 09:05:00 + 0日 00:02:00"));
+        QCOMPARE(p->label("Label2_1"), QString("【遅刻表示】5分の延長が過ぎました。"));
+        QVERIFY(p->errors.reports.empty());
+    }
+
+    void failedExtensionIsNotAnnounced() {
+        // A full store cannot take the extension row: the failure is reported and the user is not
+        // told that the notice was extended.
+        p->addTimer("お茶");
+        p->tick();
+        p->st.ReservationTable.growTo(32767);
+        p->st.ReservationCount = 32767;
+        const auto lines = p->log.lines.size();
+        p->form()->Command1_Click(2);
+        QCOMPARE(p->reportLocations(), std::vector<std::string>({"tuika_mein M2"}));
+        QVERIFY(p->messages.shown.empty());
+        QCOMPARE(p->log.lines.size(), lines);
+    }
+
+    void closingKeepsOrDiscardsThePendingNotices() {
+        p->addTimer("一");
+        p->tick();
+        p->addTimer("二");
+        p->tick();
+        const QStringList firstTwo = p->items();
+
+        // Kept: the next notice lists them again under itself.
+        p->close(1);
+        QVERIFY(!p->form());
+        QCOMPARE(p->st.NoticeWindowState, std::string("休業中"));
+        QCOMPARE(p->st.NoticeCount, 2);
+        QCOMPARE(p->log.lines.back(), "△お知ら," + kStamp + ",,,お知らせ画面を閉じる,,,,,");
+        p->addTimer("三");
+        p->tick();
+        QCOMPARE(p->list()->count(), 3);
+        QCOMPARE(p->items().mid(1), firstTwo);
+        QCOMPARE(p->items(), p->pendingLines());
+        QVERIFY(p->list()->item(0)->isSelected());
+
+        // The close box keeps them too.
+        p->form()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!p->form());
+        QCOMPARE(p->st.NoticeCount, 3);
+
+        // Discarded: the next window shows only the new notice.
+        p->addTimer("四");
+        p->tick();
+        QCOMPARE(p->list()->count(), 4);
+        p->close(0);
+        QVERIFY(!p->form());
+        QCOMPARE(p->st.NoticeCount, 0);
+        QCOMPARE(p->st.NoticeWindowState, std::string("休業中"));
+        p->addTimer("五");
+        p->tick();
+        QCOMPARE(p->list()->count(), 1);
+        QCOMPARE(p->items(), p->pendingLines());
+        QVERIFY(p->items()[0].startsWith("五"));
+        QVERIFY(p->errors.reports.empty());
+    }
+
+    void soundStartsOnceAndRestartsOnlyAfterTwoSeconds_data() {
+        QTest::addColumn<int>("stepsBeforeSecond");
+        QTest::addColumn<bool>("restarts");
+        // After the first timer step the counter is 2; each further step adds one, up to 50, then 0.
+        QTest::newRow("counter 2") << 1 << false;
+        QTest::newRow("counter 20") << 19 << false;
+        QTest::newRow("counter 21") << 20 << true;
+        QTest::newRow("counter 50") << 49 << true;
+        QTest::newRow("idle again") << 50 << true;
+    }
+    void soundStartsOnceAndRestartsOnlyAfterTwoSeconds() {
+        QFETCH(int, stepsBeforeSecond);
+        QFETCH(bool, restarts);
+        const std::string file = "File " + p->st.AppDir + "/Mayorin。音.wav";
+        const std::vector<std::string> start = {"Close", file, "Open", "Play"};
+
+        p->addTimer("一");
+        p->tick();
+        QCOMPARE(p->st.NoticeSoundCounter, std::int16_t(1));
+        QVERIFY(p->sound.steps.empty()); // the window's timer starts it
+        p->step(stepsBeforeSecond);
+        QCOMPARE(p->sound.steps, start);
+        const int counter = stepsBeforeSecond == 50 ? 0 : stepsBeforeSecond + 1;
+        QCOMPARE(p->st.NoticeSoundCounter, std::int16_t(counter));
+
+        p->addTimer("二");
+        p->tick();
+        p->step();
+        std::vector<std::string> expected = start;
+        if (restarts) {
+            expected.insert(expected.end(), start.begin(), start.end());
+        }
+        QCOMPARE(p->sound.steps, expected);
+        QCOMPARE(p->st.NoticeSoundCounter, std::int16_t(restarts ? 2 : counter + 1));
+    }
+
+    void soundSwitch_data() {
+        QTest::addColumn<QString>("stored"); // "-" leaves the key out
+        QTest::addColumn<bool>("plays");
+        QTest::newRow("not set") << "-" << true;
+        QTest::newRow("True") << "True" << true;
+        QTest::newRow("False") << "False" << false;
+        QTest::newRow("lower-case false") << "false" << true;
+        QTest::newRow("0") << "0" << true;
+    }
+    void soundSwitch() {
+        QFETCH(QString, stored);
+        QFETCH(bool, plays);
+        if (stored != "-") {
+            p->store.save("settei", "0", stored.toStdString());
+        }
+        p->addTimer("一");
+        p->tick();
+        p->step(3);
+        // The cycle runs either way; only the playing depends on the switch.
+        QCOMPARE(p->st.NoticeSoundCounter, std::int16_t(4));
+        const std::vector<std::string> played = {"Close", "File " + p->st.AppDir + "/Mayorin。音.wav", "Open", "Play"};
+        QCOMPARE(p->sound.steps, plays ? played : std::vector<std::string>{"Close"});
+    }
+
+    void closingStopsTheSound() {
+        p->addTimer("一");
+        p->tick();
+        p->step(5);
+        p->close(1);
+        QCOMPARE(p->sound.steps.back(), std::string("Close"));
+        QCOMPARE(p->st.NoticeSoundCounter, std::int16_t(0));
+    }
+
+    void minimisedWindowTakesNewNoticesWithoutComingBack() {
+        p->store.save("form2", "WindowState", "1");
+        p->addTimer("一");
+        p->tick();
+        QVERIFY(p->form()->isMinimized());
+        p->step();
+        p->addTimer("二", 5);
+        p->clock.advance(5);
+        p->tick();
+        QVERIFY(p->form()->isMinimized());
+        QCOMPARE(p->list()->count(), 2);
+        QCOMPARE(p->st.NoticeSoundCounter, std::int16_t(2)); // within two seconds: no restart
+        p->step(30);
+        p->addTimer("三");
+        p->tick();
+        p->step();
+        QVERIFY(p->form()->isMinimized());
+        QCOMPARE(std::count(p->sound.steps.begin(), p->sound.steps.end(), std::string("Play")), 2);
+    }
+
+    void geometryIsRestoredAndSaved() {
+        p->store.save("form2", "Top   ", "1500");
+        p->store.save("form2", "Left  ", "3000");
+        p->store.save("form2", "Height", "4500");
+        p->store.save("form2", "Width ", "10500");
+        p->addTimer("一");
+        p->tick();
+        QCOMPARE(p->form()->geometry(), QRect(200, 100, 700, 300));
+        p->form()->setGeometry(210, 90, 720, 330);
+        p->close(1);
+        const auto& v = p->store.values;
+        QCOMPARE(v.at({"form2", "WindowState"}), std::string("0"));
+        QCOMPARE(v.at({"form2", "Top   "}), std::string("1350"));
+        QCOMPARE(v.at({"form2", "Left  "}), std::string("3150"));
+        QCOMPARE(v.at({"form2", "Height"}), std::string("4950"));
+        QCOMPARE(v.at({"form2", "Width "}), std::string("10800"));
+    }
+
+    void defaultGeometryRoundTripsExactly() {
+        // 1000 twips is not a whole number of pixels; an untouched window saves what it read.
+        p->addTimer("一");
+        p->tick();
+        QCOMPARE(p->form()->size(), QSize(626, 243));
+        p->close(1);
+        const auto& v = p->store.values;
+        QCOMPARE(v.at({"form2", "Top   "}), std::string("105"));
+        QCOMPARE(v.at({"form2", "Left  "}), std::string("1000"));
+        QCOMPARE(v.at({"form2", "Height"}), std::string("3645"));
+        QCOMPARE(v.at({"form2", "Width "}), std::string("9390"));
+    }
+
+    void maximisedWindowReopensMaximised() {
+        p->addTimer("一");
+        p->tick();
+        p->form()->showMaximized();
+        QTRY_VERIFY(p->form()->isMaximized());
+        p->close(1);
+        QCOMPARE(p->store.values.at({"form2", "WindowState"}), std::string("2"));
+        QCOMPARE(p->store.values.at({"form2", "Width "}), std::string("9390"));
+        QCOMPARE(p->store.values.at({"form2", "Height"}), std::string("3645"));
+
+        p->addTimer("二");
+        p->tick();
+        QVERIFY(p->form()->isMaximized());
+        // Restoring it gives the geometry it had before it was maximised.
+        QCOMPARE(p->form()->normalGeometry().size(), QSize(626, 243));
+        p->form()->showNormal();
+        QTRY_COMPARE(p->form()->size(), QSize(626, 243));
+    }
+
+    void layoutFollowsTheWindowSize_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("list");
+        QTest::addColumn<QRect>("keep");    // Command1_0
+        QTest::addColumn<QRect>("extend");  // Command1_2
+        QTest::addColumn<QRect>("name");    // Label2_0
+        QTest::addColumn<QRect>("message"); // Label2_1
+        // Design size 626 x 243 pixels (9390 x 3645 twips).
+        QTest::newRow("design") << QSize(626, 243) << QRect(8, 104, 606, 67) << QRect(32, 177, 145, 33)
+                                << QRect(488, 190, 73, 25) << QRect(8, 40, 310, 33) << QRect(324, 40, 289, 33);
+        // 900 x 400: wider list and name, everything at the bottom moves down.
+        QTest::newRow("large") << QSize(900, 400) << QRect(8, 104, 880, 224) << QRect(32, 334, 145, 33)
+                               << QRect(488, 347, 73, 25) << QRect(8, 40, 584, 33) << QRect(598, 40, 289, 33);
+        // Below the minimum (4835 x 3500 twips) the controls keep the minimum layout: a list of
+        // 855 twips under 495-twip buttons.
+        QTest::newRow("tiny") << QSize(200, 100) << QRect(8, 104, 302, 57) << QRect(32, 167, 145, 33)
+                              << QRect(488, 180, 73, 25) << QRect(8, 40, 7, 33) << QRect(20, 40, 289, 33);
+    }
+    void layoutFollowsTheWindowSize() {
+        QFETCH(QSize, size);
+        p->addTimer("一");
+        p->tick();
+        p->form()->resize(size);
+        QTEST(p->list()->geometry(), "list");
+        QTEST(p->button(0)->geometry(), "keep");
+        QCOMPARE(p->button(1)->y(), p->button(0)->y());
+        QTEST(p->button(2)->geometry(), "extend");
+        QCOMPARE(p->child<QComboBox>("Combo1")->y(), p->button(2)->y());
+        QCOMPARE(p->child<QLabel>("Label1_2")->y(), p->button(2)->y());
+        QCOMPARE(p->child<QLabel>("Label1_3")->y(), p->button(2)->y());
+        QTEST(p->child<QLabel>("Label2_0")->geometry(), "name");
+        QTEST(p->child<QLabel>("Label2_1")->geometry(), "message");
+        QCOMPARE(p->child<QLabel>("Label2_2")->width(), p->child<QLabel>("Label2_0")->width());
+        QCOMPARE(p->child<QLabel>("Label2_3")->x(), p->child<QLabel>("Label2_1")->x());
+    }
+
+    void failuresAreReportedWithTheirLocation_data() {
+        QTest::addColumn<QString>("provoke");
+        QTest::addColumn<QString>("location");
+        QTest::newRow("load") << "log"
+                              << "Form_Load F2";
+        QTest::newRow("unload") << "close"
+                                << "Form_Unload F2";
+        QTest::newRow("timer") << "timer"
+                               << "Timer1_Timer F2";
+        QTest::newRow("sound") << "open"
+                               << "ongaku F2";
+        QTest::newRow("texts") << "stray"
+                               << "T_hyouji F2";
+        QTest::newRow("extend") << "extend"
+                                << "Command1_Click F2";
+    }
+    void failuresAreReportedWithTheirLocation() {
+        QFETCH(QString, provoke);
+        QFETCH(QString, location);
+        p->addTimer("一");
+        if (provoke == "log") {
+            p->log.fail = true;
+            ui::openNoticeWindow(p->ctx);
+            QVERIFY(p->form()); // the window opens all the same
+            p->log.fail = false;
+        } else {
+            p->tick();
+            QVERIFY(p->errors.reports.empty());
+        }
+        if (provoke == "close") {
+            p->sound.failAt = "Close";
+            p->close(1);
+            QVERIFY(!p->form());
+        } else if (provoke == "timer") {
+            p->sound.failAt = "Close";
+            p->step();
+        } else if (provoke == "open") {
+            p->sound.failAt = "Open";
+            p->step();
+            QCOMPARE(p->st.NoticeSoundCounter, std::int16_t(2));
+        } else if (provoke == "stray" || provoke == "extend") {
+            // A list line with no pending notice behind it.
+            p->close(0);
+            ui::openNoticeWindow(p->ctx);
+            ui::appendNoticeLine(p->ctx, "迷子");
+            ui::selectTopNotice(p->ctx);
+            if (provoke == "extend") {
+                QCOMPARE(p->reportLocations(), std::vector<std::string>({"T_hyouji F2", "b_hyouji F2"}));
+                p->errors.reports.clear();
+                p->form()->Command1_Click(2);
+            } else {
+                location += "|b_hyouji F2";
+            }
+        }
+        QStringList got;
+        for (const auto& l : p->reportLocations()) {
+            got << QString::fromStdString(l);
+        }
+        QCOMPARE(got.join('|'), location);
+    }
+
+private:
+    std::unique_ptr<Program> p;
+};
+
+QTEST_MAIN(TestForm2)
+#include "TestForm2.moc"
