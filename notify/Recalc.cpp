@@ -1,5 +1,7 @@
 #include "notify/Recalc.h"
 
+#include <cmath>
+#include <string>
 #include <string_view>
 
 #include "core/Calendar.h"
@@ -29,6 +31,20 @@ int charCount(std::string_view text) {
     return count;
 }
 
+// The weekday set of a row without the weekday of its due second. On time that is today; a notice
+// that comes late (the program was not running, or the tick fell past midnight) must not take out
+// the present weekday instead, or the day it was due would be notified a second time.
+std::string withoutDueWeekday(const core::State& st, const core::Fields& r) {
+    const double day = std::floor(core::value(r[core::kNextSecond]) / 86400); // day 1 is a Monday
+    const int weekday = static_cast<int>(day - 7 * std::floor(day / 7));      // [0, 6], 0 = Sunday
+    const std::string& name = st.WeekdayNames[weekday];
+    std::string set = r[8];
+    for (std::size_t pos = set.find(name); !name.empty() && pos != std::string::npos; pos = set.find(name, pos)) {
+        set.erase(pos, name.size());
+    }
+    return set;
+}
+
 } // namespace
 
 void saikeisan_F2(core::Env& env, std::int16_t row) {
@@ -51,9 +67,9 @@ void saikeisan_F2(core::Env& env, std::int16_t row) {
             st.ReservationCount = core::add16(st.ReservationCount, -1);
             core::Fields& r = st.ReservationTable[st.ReservationCount];
             if (core::value(r[core::kKindCode]) == 5 && core::value(r[core::kRepeatMode]) == 2) {
-                // Once on each weekday of the set: take today out; with one weekday left the
-                // row is finished after its next notice.
-                r[8] = core::kySakujo(env, r[8]);
+                // Once on each weekday of the set: take out the weekday just notified; with one
+                // weekday left the row is finished after its next notice.
+                r[8] = withoutDueWeekday(st, r);
                 if (charCount(r[8]) < 2) {
                     r[core::kRepeatMode] = "0";
                 }

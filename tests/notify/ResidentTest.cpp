@@ -161,6 +161,32 @@ TEST(ResidentTick, WeekdaySetNotifiedOnceOnEachDay) {
     EXPECT_EQ(h.st.ReservationCount, 0);
 }
 
+TEST(ResidentTick, LateWeekdayNoticeTakesOutTheDayItWasDue) {
+    struct Case {
+        std::string what;
+        int lateDay, lateHour, lateMinute;
+    };
+    const std::vector<Case> cases = {
+        {"started again on Tuesday", 8, 10, 0},
+        {"tick past midnight", 8, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Harness h;
+        h.clock.set(2026, 12, 7, 8, 0, 0); // Monday
+        h.add(2, "0", "ごみ", "23", "59", "", "", "月水");
+        h.clock.set(2026, 12, c.lateDay, c.lateHour, c.lateMinute, 0);
+
+        h.controller.tick();
+
+        ASSERT_EQ(h.st.NoticeCount, 1);
+        ASSERT_EQ(h.st.ReservationCount, 1);
+        EXPECT_EQ(h.st.ReservationTable[0][8], "水");
+        EXPECT_EQ(h.st.ReservationTable[0][core::kRepeatMode], "0");
+        EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], h.field(h.stamp(2026, 12, 9, 23, 59)));
+    }
+}
+
 TEST(ResidentTick, ExtendingAnExtensionAccumulatesMinutes) {
     Harness h;
     const double noon = h.stamp(2026, 12, 7, 12, 0);
