@@ -1,1 +1,97 @@
-int main() { return 0; }
+// The resident reminder: no main window, an icon in the tray, a notice when something falls due.
+
+#include <QApplication>
+#include <QString>
+
+#include "core/Env.h"
+#include "core/State.h"
+#include "persist/ErrorReporter.h"
+#include "persist/OperationLog.h"
+#include "persist/Settings.h"
+#include "persist/WindowHooks.h"
+#include "platform/Clock.h"
+#include "platform/CodePage.h"
+#include "platform/qt/QtHelpOpener.h"
+#include "platform/qt/QtMessagePresenter.h"
+#include "platform/qt/QtProcessControl.h"
+#include "platform/qt/QtSettingsBackend.h"
+#include "platform/qt/QtSoundPlayer.h"
+#include "ui/UiContext.h"
+#include "ui/tray/Form4.h"
+#include "ui/tray/SystemSignals.h"
+
+namespace {
+
+using namespace mayorin;
+
+// The error reporter is made before the resident window it reports to; this passes its
+// requests on once the window exists.
+struct ResidentLink final : persist::MessageDialogHost, persist::ResidentHost {
+    ui::Form4* form = nullptr;
+    void showMessageDialog() override {
+        if (form != nullptr) {
+            form->showMessageDialog();
+        }
+    }
+    void requestClose() override {
+        if (form != nullptr) {
+            form->requestClose();
+        }
+    }
+};
+
+// Everything the program is made of, in the order it has to be built. The environment refers
+// to the log and the error reporter before they are built; they use it only when they write.
+struct Program {
+    core::State st;
+    platform::SystemClock clock;
+    platform::IconvCodePage codePage;
+    platform::QtSettingsBackend settingsBackend; // the per-user default location
+    platform::QtMessagePresenter messages;
+    ResidentLink link;
+    core::Env env{st, clock, codePage, reporter, messages, log, settingsBackend};
+    persist::OperationLog log{env};
+    persist::ErrorReporter reporter{env, link, link};
+    persist::Settings settings{settingsBackend};
+    platform::QtSoundPlayer sound;
+    platform::QtHelpOpener help;
+    platform::QtProcessControl process;
+    ui::UiContext ctx{env, settings, sound, help, process};
+    ui::Form4 resident{ctx};
+
+    Program() { link.form = &resident; }
+};
+
+// The program's directory without a trailing separator.
+std::string appDir() {
+    QString dir = QCoreApplication::applicationDirPath();
+    while (dir.size() > 1 && dir.endsWith(QLatin1Char('/'))) {
+        dir.chop(1);
+    }
+    return dir.toStdString();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // Before anything else, so that a SIGTERM during start-up is not lost: it is handled once
+    // the start-up has read the data file.
+    const bool signalsInstalled = ui::SystemSignals::install();
+
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false); // windows come and go; the tray stays
+    QCoreApplication::setApplicationName(QStringLiteral("Mayorin"));
+
+    Program program;
+    if (signalsInstalled) {
+        auto* systemSignals = new ui::SystemSignals(&program.resident);
+        QObject::connect(systemSignals, &ui::SystemSignals::closeRequested, &program.resident,
+                         &ui::Form4::closeFromSystem);
+    }
+
+    program.resident.start(appDir());
+    if (!program.resident.hasEnded()) {
+        QApplication::exec();
+    }
+    return program.st.ErrorCount > 0 ? 1 : 0;
+}

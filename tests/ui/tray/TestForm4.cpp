@@ -1,0 +1,417 @@
+#include <csignal>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "persist/DataFile.h"
+#include "persist/Settings.h"
+#include "platform/HelpOpener.h"
+#include "tests/support/TestEnv.h"
+#include "ui/UiContext.h"
+#include "ui/tray/Form4.h"
+#include "ui/tray/Help.h"
+#include "ui/tray/SystemSignals.h"
+
+using namespace mayorin;
+
+namespace {
+
+class FakeHelp final : public platform::HelpOpener {
+public:
+    bool open(const std::string& path) override {
+        opened.push_back(path);
+        return result;
+    }
+    bool result = true;
+    std::vector<std::string> opened;
+};
+
+// A resident window over fakes, its program directory a fresh temporary folder. The fake clock
+// stands at Monday 7 December 2026, 09:00:00.
+struct Rig {
+    QTemporaryDir dir;
+    test::TestEnv te;
+    persist::Settings settings{te.settings};
+    test::FakeSound sound;
+    FakeHelp help;
+    test::FakeProcess process;
+    ui::UiContext ctx{te.env, settings, sound, help, process};
+    std::unique_ptr<ui::Form4> form = std::make_unique<ui::Form4>(ctx);
+
+    std::string appDir() const { return dir.path().toStdString(); }
+    std::string marker() const {
+        auto it = te.settings.values.find({"form4", appDir()});
+        return it == te.settings.values.end() ? "<none>" : it->second;
+    }
+    QAction* item(const char* name) const { return form->trayMenu()->findChild<QAction*>(QString::fromLatin1(name)); }
+};
+
+std::string cp932(const test::TestEnv& te, const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines) {
+        out += *te.codePage.encode(l) + "\r\n";
+    }
+    return out;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A data file holding one history entry and one reservation that is never due.
+std::vector<std::string> dataLines(bool withRow) {
+    std::vector<std::string> l = {
+        "「Mayorin。.exe」用データ",
+        "'　このテキストファイルは「Mayorin。.exe」であなたが入力した内容が記憶され、自動で読み書きされます。",
+        "'■■　タイマーの履歴　■■",
+        "'■■　　予定の履歴　　■■",
+    };
+    if (withRow) {
+        l.push_back("03,2,1,朝,07,30,,,,,");
+    }
+    l.push_back("'■■　予約中の内容　　■■");
+    if (withRow) {
+        l.push_back("01,2,1,朝,07,30,,,, 99999999999,");
+    }
+    l.push_back("'");
+    l.push_back("'　このテキストファイルは「Mayorin。.exe」 Ver 1.1.68　が作りました。");
+    return l;
+}
+
+const char* const kStartLine = "▼起動　, 2026/12/07(月),09:00:00,,,起動,Revision=68,,,,";
+const char* const kEndLine = "▲終了　, 2026/12/07(月),09:00:00,,,終了,Revision=68,レジストリ=0,エラー回数=0,,";
+
+int count(const std::vector<std::string>& lines, const std::string& line) {
+    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+// Runs body once a modal dialog is showing, polling every 10 ms.
+void whenModal(std::function<void(QWidget*)> body) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, body] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            body(w);
+        }
+    });
+    timer->start();
+}
+
+} // namespace
+
+class TestForm4 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void trayIconAndMenu();
+    void messageItemShownOnlyWithReleaseMessage();
+    void exitQuestion_data();
+    void exitQuestion();
+    void noThenPlainExitKeepsSettings();
+    void repeatedCloseRequestsEndOnce();
+    void systemSignalEndsWithoutQuestion();
+    void systemCloseRejectsOpenDialog();
+    void systemCloseDuringStartUpKeepsData();
+    void closeRequestDuringStartUpWaitsForIt();
+    void duplicateStartIgnoredGoesOn();
+    void doubleClickOpensEntryWindowOnce();
+    void help_data();
+    void help();
+};
+
+// A shut-down leaves the event loops with exit(); run a loop once so the next test's dialogs
+// can run theirs.
+void TestForm4::cleanup() {
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
+void TestForm4::trayIconAndMenu() {
+    Rig r;
+    r.form->start(r.appDir());
+    QCOMPARE(r.form->windowTitle(), QStringLiteral("Mayorin。"));
+    QVERIFY(!r.form->isVisible());
+    QCOMPARE(r.form->trayIcon()->toolTip(), QStringLiteral("Mayorin。"));
+    QVERIFY(r.form->trayIcon()->isVisible());
+    QVERIFY(!r.form->trayIcon()->icon().isNull());
+    QCOMPARE(r.form->trayIcon()->contextMenu(), r.form->trayMenu());
+    QCOMPARE(r.form->trayMenu()->objectName(), QStringLiteral("tasuku_aikon"));
+    QVERIFY(r.form->tickTimer()->isActive());
+    QCOMPARE(r.form->tickTimer()->interval(), 200);
+
+    const std::vector<std::pair<QString, QString>> expected = {
+        {"tasuku_aikon_hyouji", "予約する。"},
+        {"help1", "ヘルプ"},
+        {"ver_f4", "バージョン情報"},
+        {"renraku", "メッセージ"},
+        {"kugiri_t", ""},
+        {"tasuku_aikon_syuryou_0", "終了"},
+        {"tasuku_aikon_syuryou_1", "レジストリを削除して終了。"},
+    };
+    const QList<QAction*> actions = r.form->trayMenu()->actions();
+    QCOMPARE(actions.size(), static_cast<qsizetype>(expected.size()));
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        QCOMPARE(actions[i]->objectName(), expected[i].first);
+        QCOMPARE(actions[i]->text(), expected[i].second);
+        QCOMPARE(actions[i]->isSeparator(), expected[i].first == "kugiri_t");
+    }
+    QCOMPARE(r.marker(), std::string("運転中"));
+    QCOMPARE(r.te.log.lines.at(0), std::string(kStartLine));
+}
+
+void TestForm4::messageItemShownOnlyWithReleaseMessage() {
+    for (const bool withMessage : {false, true}) {
+        Rig r;
+        if (withMessage) {
+            r.te.settings.save("ver", "68", "お知らせです。");
+            r.te.settings.save("ver", "msse_h", "1"); // not shown at start, but the item is there
+        }
+        r.form->start(r.appDir());
+        QCOMPARE(r.item("renraku")->isVisible(), withMessage);
+    }
+}
+
+void TestForm4::exitQuestion_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("viaCloseCommand");
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("終了, No") << 0 << false << "終了しますか？" << false;
+    QTest::newRow("終了, Yes") << 0 << false << "終了しますか？" << true;
+    QTest::newRow("delete, No") << 1 << false << "レジストリを削除して終了しますか？" << false;
+    QTest::newRow("delete, Yes") << 1 << false << "レジストリを削除して終了しますか？" << true;
+    QTest::newRow("close command, Yes") << 0 << true << "終了しますか？" << true;
+}
+
+void TestForm4::exitQuestion() {
+    QFETCH(int, index);
+    QFETCH(bool, viaCloseCommand);
+    QFETCH(QString, question);
+    QFETCH(bool, yes);
+
+    Rig r;
+    r.te.settings.save("form2", "Top   ", "300");
+    r.form->start(r.appDir());
+    const auto before = r.te.settings.values;
+    r.te.messages.answerNext(yes ? platform::Answer::Yes : platform::Answer::No);
+    if (viaCloseCommand) {
+        r.form->close();
+    } else {
+        r.item(index == 0 ? "tasuku_aikon_syuryou_0" : "tasuku_aikon_syuryou_1")->trigger();
+    }
+    QTRY_COMPARE(r.te.messages.shown.size(), std::size_t(1));
+    QTest::qWait(50);
+    const auto& box = r.te.messages.shown[0];
+    QCOMPARE(QString::fromStdString(box.text), question);
+    QCOMPARE(box.title, std::string("Mayorin。"));
+    QVERIFY(box.buttons == platform::Buttons::YesNo);
+
+    QCOMPARE(r.form->hasEnded(), yes);
+    QCOMPARE(r.form->tickTimer()->isActive(), !yes);
+    if (!yes) {
+        QCOMPARE(r.te.settings.values, before);
+        QCOMPARE(r.te.st.DeleteSettingsOnExit, 0);
+        QCOMPARE(r.te.log.lines.size(), std::size_t(1));
+        return;
+    }
+    QCOMPARE(r.te.log.lines.back(), std::string(index == 1 ? "▲終了　, 2026/12/07(月),09:00:00,,,終了,Revision=68,"
+                                                             "レジストリ=1,エラー回数=0,,"
+                                                           : kEndLine));
+    QCOMPARE(r.marker(), std::string(""));
+    QCOMPARE(r.te.settings.values.size(), std::size_t(index == 1 ? 1 : 2)); // only the marker is left
+    QVERIFY(!r.form->trayIcon()->isVisible());
+}
+
+void TestForm4::noThenPlainExitKeepsSettings() {
+    Rig r;
+    r.te.settings.save("settei", "0", "False");
+    r.form->start(r.appDir());
+    r.te.messages.answerNext(platform::Answer::No);
+    r.item("tasuku_aikon_syuryou_1")->trigger();
+    QTRY_COMPARE(r.te.messages.shown.size(), std::size_t(1));
+    QTest::qWait(20);
+    QVERIFY(!r.form->hasEnded());
+
+    r.te.messages.answerNext(platform::Answer::Yes);
+    r.item("tasuku_aikon_syuryou_0")->trigger();
+    QTRY_VERIFY(r.form->hasEnded());
+    QCOMPARE(r.te.messages.shown.at(1).text, std::string("終了しますか？"));
+    QCOMPARE(r.te.settings.get("settei", "0", "?"), std::string("False"));
+    QCOMPARE(r.te.log.lines.back(), std::string(kEndLine));
+}
+
+void TestForm4::repeatedCloseRequestsEndOnce() {
+    Rig r;
+    r.form->start(r.appDir());
+    r.te.messages.answerNext(platform::Answer::Yes);
+    r.form->requestClose();
+    r.form->requestClose();
+    r.item("tasuku_aikon_syuryou_0")->trigger();
+    QTRY_VERIFY(r.form->hasEnded());
+    QTest::qWait(50);
+    r.form->requestClose();
+    r.form->closeFromSystem();
+    QTest::qWait(50);
+    QCOMPARE(r.te.messages.shown.size(), std::size_t(1));
+    QCOMPARE(count(r.te.log.lines, kEndLine), 1);
+}
+
+void TestForm4::systemSignalEndsWithoutQuestion() {
+    QVERIFY(ui::SystemSignals::install());
+    for (const int sig : {SIGTERM, SIGHUP, SIGINT}) {
+        Rig r;
+        ui::SystemSignals systemSignals;
+        connect(&systemSignals, &ui::SystemSignals::closeRequested, r.form.get(), &ui::Form4::closeFromSystem);
+        r.form->start(r.appDir());
+        QCOMPARE(r.marker(), std::string("運転中"));
+        std::raise(sig);
+        QTRY_VERIFY(r.form->hasEnded());
+        QVERIFY(r.te.messages.shown.empty());
+        QCOMPARE(r.te.log.lines.back(), std::string(kEndLine));
+        QCOMPARE(readFile(persist::dataFilePath(r.te.st)), cp932(r.te, dataLines(false)));
+        QCOMPARE(r.marker(), std::string(""));
+        QVERIFY(r.te.errors.reports.empty());
+    }
+}
+
+void TestForm4::systemCloseRejectsOpenDialog() {
+    Rig r;
+    r.form->start(r.appDir());
+    QDialog dialog;
+    whenModal([&](QWidget*) { r.form->closeFromSystem(); });
+    const int result = dialog.exec();
+    QCOMPARE(result, int(QDialog::Rejected));
+    QTRY_VERIFY(r.form->hasEnded());
+    QVERIFY(r.te.messages.shown.empty());
+    QCOMPARE(r.te.log.lines.back(), std::string(kEndLine));
+}
+
+// A log-off that arrives while the start-up waits in the duplicate-start dialog: the dialog is
+// closed without ending this instance, the data file is read first, and only then written.
+void TestForm4::systemCloseDuringStartUpKeepsData() {
+    Rig r;
+    r.te.settings.save("form4", r.appDir(), "運転中");
+    const std::string file = r.appDir() + "/Mayorin。保存.txt";
+    writeFile(file, cp932(r.te, dataLines(true)));
+    whenModal([&](QWidget*) { r.form->closeFromSystem(); });
+    r.form->start(r.appDir());
+    QCOMPARE(r.te.st.MessageMode, 6);
+    QCOMPARE(r.te.st.ReservationCount, std::int16_t(1));
+    QTRY_VERIFY(r.form->hasEnded());
+    QCOMPARE(r.process.terminations, 0);
+    QCOMPARE(readFile(file), cp932(r.te, dataLines(true)));
+    QCOMPARE(r.te.log.lines.back(), std::string(kEndLine));
+}
+
+// A close asked for (by an error report, say) while the start-up waits in a dialog that stays
+// open a while longer: the close waits until the data file has been read.
+void TestForm4::closeRequestDuringStartUpWaitsForIt() {
+    Rig r;
+    r.te.settings.save("form4", r.appDir(), "運転中");
+    const std::string file = r.appDir() + "/Mayorin。保存.txt";
+    writeFile(file, cp932(r.te, dataLines(true)));
+    r.te.messages.answerNext(platform::Answer::Yes);
+    whenModal([&](QWidget* w) {
+        r.form->requestClose();
+        QTimer::singleShot(100, w, [w] { w->findChild<QAbstractButton*>(QStringLiteral("Command1_1"))->click(); });
+    });
+    r.form->start(r.appDir());
+    QCOMPARE(r.te.st.ReservationCount, std::int16_t(1));
+    QTRY_VERIFY(r.form->hasEnded());
+    QCOMPARE(r.te.messages.shown.size(), std::size_t(1));
+    QCOMPARE(readFile(file), cp932(r.te, dataLines(true)));
+}
+
+void TestForm4::duplicateStartIgnoredGoesOn() {
+    Rig r;
+    r.te.settings.save("form4", r.appDir(), "運転中");
+    whenModal([](QWidget* w) {
+        auto* ignore = w->findChild<QAbstractButton*>(QStringLiteral("Command1_1"));
+        QVERIFY(ignore != nullptr);
+        QCOMPARE(ignore->text(), QStringLiteral("無視"));
+        ignore->click();
+    });
+    r.form->start(r.appDir());
+    QCOMPARE(r.te.st.MessageMode, 6);
+    QCOMPARE(r.process.terminations, 0);
+    QVERIFY(r.form->trayIcon()->isVisible());
+    QCOMPARE(r.marker(), std::string("運転中"));
+    QCOMPARE(r.te.log.lines.at(0), std::string(kStartLine));
+    QVERIFY(!r.form->hasEnded());
+}
+
+void TestForm4::doubleClickOpensEntryWindowOnce() {
+    Rig r;
+    r.form->start(r.appDir());
+    emit r.form->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+    QVERIFY(r.te.st.EntryWindowOpen);
+    QVERIFY(r.ctx.entry != nullptr);
+    const auto* first = r.ctx.entry;
+    emit r.form->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+    QCOMPARE(r.ctx.entry, first);
+    // A middle press does nothing, and the exit closes the entry window.
+    emit r.form->trayIcon()->activated(QSystemTrayIcon::MiddleClick);
+    r.form->closeFromSystem();
+    QTRY_VERIFY(r.form->hasEnded());
+    QVERIFY(!r.te.st.EntryWindowOpen);
+    QVERIFY(r.ctx.entry == nullptr);
+}
+
+void TestForm4::help_data() {
+    QTest::addColumn<bool>("fileThere");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("message"); // "%1" stands for the help file's full path
+    QTest::newRow("opened") << true << true << "";
+    QTest::newRow("no file") << false << false << "ヘルプを開けませんでした。\n\nヘルプファイルが見つかりません。\n%1";
+    QTest::newRow("no viewer") << true << false
+                               << "ヘルプを開けませんでした。\n\n「Mayorin。ヘルプ.chm」を開くアプリケーションが"
+                                  "ありません。\nCHM ビューア（xchm など）をインストールしてください。";
+}
+
+void TestForm4::help() {
+    QFETCH(bool, fileThere);
+    QFETCH(bool, opens);
+    QFETCH(QString, message);
+    Rig r;
+    r.te.st.AppDir = r.appDir();
+    const std::string path = r.appDir() + "/Mayorin。ヘルプ.chm";
+    if (fileThere) {
+        writeFile(path, "ITSF");
+    }
+    r.help.result = opens;
+    r.item("help1")->trigger();
+    QCOMPARE(r.help.opened, std::vector<std::string>{path});
+    if (message.isEmpty()) {
+        QVERIFY(r.te.messages.shown.empty());
+        return;
+    }
+    QCOMPARE(r.te.messages.shown.size(), std::size_t(1));
+    message.replace(QStringLiteral("%1"), QString::fromStdString(path));
+    QCOMPARE(QString::fromStdString(r.te.messages.shown[0].text), message);
+    QCOMPARE(r.te.messages.shown[0].title, std::string("Mayorin。"));
+    QVERIFY(r.te.messages.shown[0].buttons == platform::Buttons::Ok);
+}
+
+QTEST_MAIN(TestForm4)
+#include "TestForm4.moc"

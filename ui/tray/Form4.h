@@ -1,0 +1,101 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <QWidget>
+
+#include "notify/Resident.h"
+#include "persist/WindowHooks.h"
+#include "ui/UiContext.h"
+
+class QAction;
+class QCloseEvent;
+class QMenu;
+class QSystemTrayIcon;
+class QTimer;
+
+namespace mayorin::ui {
+
+// The hidden resident window: lives as long as the process, is never shown, and owns the tray
+// icon with its menu, the 200 ms tick and the resident controller that both drive. It is also
+// what the error reporter and the controller reach when they need the windows or the tray.
+class Form4 final : public QWidget,
+                    public notify::NoticeWindowHost,
+                    public notify::ResidentShell,
+                    public persist::ResidentHost,
+                    public persist::MessageDialogHost {
+    Q_OBJECT
+
+public:
+    explicit Form4(UiContext& ctx);
+    ~Form4() override;
+
+    // Runs the start-up with the program's directory. The tick runs from construction on, so
+    // ticks during start-up dialogs find an empty store. A close asked for while the start-up
+    // is still running is carried out after it, so the data file is read before it is written.
+    void start(const std::string& appDir);
+
+    // The close the operating system asks for (log-off, SIGTERM, SIGHUP, SIGINT): closes the
+    // message dialog and any other modal dialog without taking their closing as an answer, then
+    // shuts the program down without the exit question.
+    void closeFromSystem();
+
+    // The tray menu's exit items: 0 "終了", 1 "レジストリを削除して終了。".
+    void tasuku_aikon_syuryou_Click(int index);
+
+    // True once the shut-down has ended the program (the event loop is told to exit).
+    bool hasEnded() const { return m_ended; }
+
+    notify::ResidentController& controller() { return *m_controller; }
+    QSystemTrayIcon* trayIcon() const { return m_tray; }
+    QMenu* trayMenu() const { return m_menu; }
+    QTimer* tickTimer() const { return m_tick; }
+
+    // notify::NoticeWindowHost
+    void openNoticeWindow() override;
+    void insertNoticeLine(const std::string& line) override;
+    void appendNoticeLine(const std::string& line) override;
+    void selectTopNotice() override;
+
+    // notify::ResidentShell
+    void addTrayIcon() override;
+    void removeTrayIcon() override;
+    void setMessageItemVisible(bool visible) override;
+    void messeiji(int forced) override;
+    void closeMessageDialog() override;
+    void closeOtherWindows() override;
+    void endProcess() override;
+    void setTickEnabled(bool enabled) override;
+
+    // persist::ResidentHost: the close happens once the current event has been handled.
+    void requestClose() override;
+    // persist::MessageDialogHost
+    void showMessageDialog() override;
+
+protected:
+    // The window's own close command asks like the tray menu's "終了" does.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    enum class Pending { None, User, System };
+
+    void askClose(Pending reason);
+    void processClose();
+    void buildMenu();
+
+    UiContext& m_ctx;
+    std::unique_ptr<notify::ResidentController> m_controller;
+    QTimer* m_tick = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    QMenu* m_menu = nullptr;
+    QAction* m_messageItem = nullptr;
+
+    Pending m_pending = Pending::None;
+    bool m_loading = false;   // start-up is running
+    bool m_asking = false;    // the exit question is running
+    bool m_unloading = false; // the shut-down is running
+    bool m_ended = false;
+};
+
+} // namespace mayorin::ui
