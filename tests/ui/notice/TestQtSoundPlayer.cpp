@@ -1,0 +1,100 @@
+// The chime that lies beside the program, and the player that plays it: whatever the file or the
+// machine, the open, play and close steps come back at once and never report anything.
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+#include "platform/qt/QtSoundPlayer.h"
+
+using mayorin::platform::QtSoundPlayer;
+
+namespace {
+
+const QString kChime = QString::fromUtf8(MAYORIN_CHIME);
+
+quint32 le32(const QByteArray& b, int at) {
+    return qFromLittleEndian<quint32>(b.constData() + at);
+}
+quint16 le16(const QByteArray& b, int at) {
+    return qFromLittleEndian<quint16>(b.constData() + at);
+}
+
+} // namespace
+
+class TestQtSoundPlayer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void chimeIsAShortPlainWaveFile() {
+        QFile f(kChime);
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(kChime));
+        const QByteArray b = f.readAll();
+        QVERIFY(b.size() < 100 * 1024);
+        QCOMPARE(b.left(4), QByteArray("RIFF"));
+        QCOMPARE(le32(b, 4), quint32(b.size() - 8));
+        QCOMPARE(b.mid(8, 8), QByteArray("WAVEfmt "));
+        QCOMPARE(le16(b, 20), quint16(1)); // plain PCM
+        const int channels = le16(b, 22);
+        const quint32 rate = le32(b, 24);
+        QCOMPARE(le16(b, 34), quint16(16));
+        QCOMPARE(b.mid(36, 4), QByteArray("data"));
+        const quint32 bytes = le32(b, 40);
+        QCOMPARE(bytes, quint32(b.size() - 44));
+        const double seconds = double(bytes) / (rate * channels * 2);
+        QVERIFY2(seconds >= 0.5 && seconds <= 2.0, qPrintable(QString::number(seconds)));
+        // Loud enough to hear, never clipped.
+        int peak = 0;
+        for (int at = 44; at + 1 < b.size(); at += 2) {
+            peak = std::max(peak, std::abs(int(qFromLittleEndian<qint16>(b.constData() + at))));
+        }
+        QVERIFY2(peak > 8000 && peak < 32767, qPrintable(QString::number(peak)));
+    }
+
+    void stepsComeBackAtOnceWhateverTheFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("chime") << "chime" << true;
+        QTest::newRow("missing") << "missing" << false;
+        QTest::newRow("not a wave file") << "garbage" << true;
+    }
+    void stepsComeBackAtOnceWhateverTheFile() {
+        QFETCH(QString, kind);
+        QFETCH(bool, loads);
+        QTemporaryDir dir;
+        QString path = kChime;
+        if (kind == "missing") {
+            path = dir.filePath("Mayorin。音.wav");
+        } else if (kind == "garbage") {
+            path = dir.filePath("Mayorin。音.wav");
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(4096, 'x'));
+        }
+        QtSoundPlayer player;
+        QElapsedTimer clock;
+        clock.start();
+        for (int round = 0; round < 3; ++round) {
+            player.close(); // a new start always closes first
+            player.setFile(path.toStdString());
+            player.open();
+            QCOMPARE(player.loadedFile(), loads ? path : QString());
+            player.play();
+            QTest::qWait(20);
+        }
+        player.close();
+        QCOMPARE(player.loadedFile(), QString());
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void closeBeforeAnyOpenIsHarmless() {
+        QtSoundPlayer player;
+        player.close();
+        player.play();
+        QCOMPARE(player.loadedFile(), QString());
+    }
+};
+
+QTEST_MAIN(TestQtSoundPlayer)
+#include "TestQtSoundPlayer.moc"
