@@ -1,5 +1,6 @@
 #include "core/Calendar.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -55,13 +56,19 @@ std::int32_t monthLength(std::int32_t year, std::int32_t month) {
     return kMonthDays[m - 1];
 }
 
-std::int32_t dayCountOf(Env& env, std::int32_t year, std::int32_t month, std::int32_t day) {
+std::int32_t dayCountOf(std::int32_t year, std::int32_t month, std::int32_t day) {
     const std::int64_t a = static_cast<std::int64_t>(year) - 1;
     std::int32_t d = checked32(daysBeforeYearAfter(a));
-    for (std::int32_t k = 1; k < month; ++k) {
-        d = checked32(static_cast<std::int64_t>(d) + nyou2(env, year, k));
+    if (month >= 1 && month <= 12) {
+        // [0, 335]: the days of the months before this one
+        static constexpr std::int32_t kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+        d = checked32(static_cast<std::int64_t>(d) + kDaysBefore[month - 1] + (month > 2 && isLeap(year) ? 1 : 0));
+    } else {
+        for (std::int32_t k = 1; k < month; ++k) {
+            d = checked32(static_cast<std::int64_t>(d) + monthLength(year, k));
+        }
     }
-    const std::int32_t len = nyou2(env, year, month);
+    const std::int32_t len = monthLength(year, month);
     return checked32(static_cast<std::int64_t>(d) + (day < len ? day : len));
 }
 
@@ -84,8 +91,8 @@ std::string dateText(Env& env, double dayCount) {
         d -= 365 + (isLeap(y) ? 1 : 0);
         y = checked32(static_cast<std::int64_t>(y) + 1);
     }
-    while (d > nyou2(env, y, m)) {
-        d -= nyou2(env, y, m);
+    while (d > monthLength(y, m)) {
+        d -= monthLength(y, m);
         ++m;
         if (m > 12) {
             m = 1;
@@ -96,8 +103,30 @@ std::string dateText(Env& env, double dayCount) {
     if (wd < 0) {
         throwSubscript();
     }
-    return spacedDecimalText(y) + "/" + ZeroPad(m, 2) + "/" + ZeroPad(static_cast<std::int32_t>(d), 2) + "(" +
-           env.st.WeekdayNames.at(static_cast<std::size_t>(wd)) + ")";
+    // Month [1, 12] and day [1, 31] always have two digits or fewer, so their zero filling is
+    // simply two digits.
+    const std::string& name = env.st.WeekdayNames.at(static_cast<std::size_t>(wd));
+    char buf[48];
+    char* p = buf;
+    *p++ = ' ';
+    if (y < 0) {
+        --p; // a negative year carries its sign instead of the blank
+    }
+    p = std::to_chars(p, buf + 16, y).ptr;
+    const auto twoDigits = [&p](std::int64_t v) {
+        *p++ = '/';
+        *p++ = static_cast<char>('0' + v / 10);
+        *p++ = static_cast<char>('0' + v % 10);
+    };
+    twoDigits(m);
+    twoDigits(d);
+    std::string out;
+    out.reserve(static_cast<std::size_t>(p - buf) + name.size() + 2);
+    out.append(buf, p);
+    out += '(';
+    out += name;
+    out += ')';
+    return out;
 }
 
 std::string stampText(Env& env, std::string_view stamp, int mode) {
@@ -219,7 +248,7 @@ std::int32_t nyou2(Env& env, std::int32_t year, std::int32_t month) {
 }
 
 std::int32_t hini(Env& env, std::int32_t year, std::int32_t month, std::int32_t day) {
-    return guarded(env.errors, kHini, [&] { return dayCountOf(env, year, month, day); });
+    return guarded(env.errors, kHini, [&] { return dayCountOf(year, month, day); });
 }
 
 double byouni(Env& env, std::int32_t year, std::int32_t month, std::int32_t day, std::int32_t hour, std::int32_t minute,
