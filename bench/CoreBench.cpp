@@ -1,3 +1,114 @@
+// Table operations at the 32767-row limit: adding in table order and in random order,
+// deleting everything and restoring it, and recording a name in a full history.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/Store.h"
+#include "core/TextValue.h"
+#include "tests/support/TestEnv.h"
+
 namespace mayorin::bench {
-void benchCore() {}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+constexpr int kRows = 32767;
+
+// Adds one timer row the way the data file reader does: EntryRow, tuika03, tuika_mein.
+void addRow(core::Env& env, int i, double second) {
+    auto& e = env.st.EntryRow;
+    e = {};
+    e[0] = "01";
+    e[1] = "0";
+    e[2] = "0";
+    e[3] = "予約" + std::to_string(i);
+    e[4] = "00";
+    e[5] = "05";
+    e[9] = core::spacedDecimalText(second);
+    core::tuika03(env, 0);
+    core::tuika_mein(env);
+}
+
+double addRows(const std::vector<double>& seconds, std::unique_ptr<test::TestEnv>& keep) {
+    keep = std::make_unique<test::TestEnv>();
+    core::hensu_kensuu(keep->env);
+    const auto start = Clock::now();
+    for (int i = 0; i < kRows; ++i) {
+        addRow(keep->env, i, seconds[static_cast<std::size_t>(i)]);
+    }
+    const double ms = msSince(start);
+    if (keep->st.ReservationCount != kRows || !keep->errors.reports.empty()) {
+        std::printf("  (unexpected: %d rows, %zu errors)\n", keep->st.ReservationCount, keep->errors.reports.size());
+    }
+    return ms;
+}
+
+} // namespace
+
+void benchCore() {
+    std::vector<double> seconds(kRows);
+    const double base = 63900000000.0;
+    for (int i = 0; i < kRows; ++i) {
+        seconds[static_cast<std::size_t>(i)] = base + 60.0 * (kRows - i); // descending: table order
+    }
+    std::unique_ptr<test::TestEnv> t;
+    std::printf("add %d rows in table order: %.1f ms\n", kRows, addRows(seconds, t));
+
+    std::mt19937 rng(20261207);
+    std::shuffle(seconds.begin(), seconds.end(), rng);
+    std::printf("add %d rows in random order: %.1f ms\n", kRows, addRows(seconds, t));
+
+    // Delete-all as the entry window does it, then one restore.
+    {
+        core::State& st = t->st;
+        const auto start = Clock::now();
+        st.DeleteBatchCount = core::add16(st.DeleteBatchCount, 1);
+        for (int d = st.ReservationCount - 1; d >= 0; --d) {
+            st.ReservationCount = core::sakujo01(t->env, static_cast<std::int16_t>(d),
+                                                 static_cast<std::int16_t>(st.ReservationCount - 1));
+        }
+        core::sakujyo_modosu(t->env);
+        st.DeleteBatchCount = core::add16(st.DeleteBatchCount, -1);
+        const double ms = msSince(start);
+        std::printf("delete all %d rows and restore them: %.1f ms (%d rows back)\n", kRows, ms, st.ReservationCount);
+    }
+
+    // A history side holding 32766 names: record one more new name, then overwrite existing ones.
+    {
+        test::TestEnv h;
+        core::hensu_kensuu(h.env);
+        for (int i = 0; i < kRows - 1; ++i) {
+            h.st.EntryRow = {};
+            h.st.EntryRow[3] = "名前" + std::to_string(i);
+            core::rireki01(h.env, 0);
+        }
+        h.st.EntryRow = {};
+        h.st.EntryRow[3] = "新しい名前";
+        auto start = Clock::now();
+        core::rireki01(h.env, 0);
+        const double addUs = msSince(start) * 1000.0;
+
+        constexpr int kRepeats = 1000;
+        start = Clock::now();
+        for (int i = 0; i < kRepeats; ++i) {
+            h.st.EntryRow[3] = "名前" + std::to_string((i * 7919) % (kRows - 1));
+            core::rireki01(h.env, 0);
+        }
+        const double overwriteUs = msSince(start) * 1000.0 / kRepeats;
+        std::printf("record a name with %d names on the side: new %.1f us, existing %.2f us (%d names)\n", kRows - 1,
+                    addUs, overwriteUs, h.st.NameHistoryCount[0]);
+    }
+}
+
 } // namespace mayorin::bench
