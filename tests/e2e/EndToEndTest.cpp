@@ -1,0 +1,419 @@
+// Runs the built program offscreen in a fresh folder with a data file of every kind of row, some
+// already due, ends it with SIGTERM, and checks its log and the data file it leaves behind.
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/CodePage.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+using namespace std::chrono_literals;
+
+const mayorin::platform::IconvCodePage kCodePage;
+
+// --- an independent calendar: the program's seconds stamps from the standard library's
+
+constexpr sys_days kDayZero = sys_days{year{1} / January / 1} - days{1}; // day count 0
+
+long long dayCount(const year_month_day& ymd) {
+    return (sys_days{ymd} - kDayZero).count();
+}
+
+long long stamp(const year_month_day& ymd, int h, int m, int s) {
+    return ((dayCount(ymd) * 24 + h) * 60 + m) * 60 + s;
+}
+
+std::string two(long long v) {
+    std::string s = std::to_string(v);
+    return s.size() < 2 ? "0" + s : s;
+}
+
+const char* const kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
+
+// " 2026/12/07(月)" and "09:05:00": the log's date and clock columns.
+std::string dateColumn(long long st) {
+    const sys_days day = kDayZero + days{st / 86400};
+    const year_month_day ymd{day};
+    return " " + std::to_string(int(ymd.year())) + "/" + two(unsigned(ymd.month())) + "/" + two(unsigned(ymd.day())) +
+           "(" + kWeekdays[weekday{day}.c_encoding()] + ")";
+}
+
+std::string clockColumn(long long st) {
+    const long long r = st % 86400;
+    return two(r / 3600) + ":" + two(r / 60 % 60) + ":" + two(r % 60);
+}
+
+// A duration as a late notice shows it: "0日 00:10:02".
+std::string durationText(long long d) {
+    return std::to_string(d / 86400) + "日 " + clockColumn(d);
+}
+
+// The stamp of a log line's date and clock columns.
+long long parseStamp(const std::string& date, const std::string& clock) {
+    const int y = std::stoi(date.substr(1, 4));
+    const unsigned mo = std::stoul(date.substr(6, 2));
+    const unsigned d = std::stoul(date.substr(9, 2));
+    return stamp(year{y} / mo / d, std::stoi(clock.substr(0, 2)), std::stoi(clock.substr(3, 2)),
+                 std::stoi(clock.substr(6, 2)));
+}
+
+struct LocalNow {
+    year_month_day ymd;
+    int weekday;
+    long long stamp;
+};
+
+LocalNow localNow() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    const year_month_day ymd{year{tm.tm_year + 1900} / unsigned(tm.tm_mon + 1) / unsigned(tm.tm_mday)};
+    return {ymd, tm.tm_wday, stamp(ymd, tm.tm_hour, tm.tm_min, tm.tm_sec)};
+}
+
+std::vector<std::string> split(const std::string& s, char sep) {
+    std::vector<std::string> out(1);
+    for (const char c : s) {
+        if (c == sep) {
+            out.emplace_back();
+        } else {
+            out.back() += c;
+        }
+    }
+    return out;
+}
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string encodeLines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines) {
+        out += *kCodePage.encode(l) + "\r\n";
+    }
+    return out;
+}
+
+std::vector<std::string> decodeLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::istringstream in(kCodePage.decode(bytes));
+    for (std::string l; std::getline(in, l);) {
+        if (!l.empty() && l.back() == '\r') {
+            l.pop_back();
+        }
+        lines.push_back(l);
+    }
+    return lines;
+}
+
+std::string sp(long long v) {
+    return " " + std::to_string(v);
+}
+
+const std::vector<std::string> kHead = {
+    "「Mayorin。.exe」用データ",
+    "'　このテキストファイルは「Mayorin。.exe」であなたが入力した内容が記憶され、自動で読み書きされます。",
+    "'■■　タイマーの履歴　■■",
+};
+const char* const kScheduleBanner = "'■■　　予定の履歴　　■■";
+const char* const kRowBanner = "'■■　予約中の内容　　■■";
+const std::vector<std::string> kTail = {
+    "'",
+    "'　このテキストファイルは「Mayorin。.exe」 Ver 1.1.68　が作りました。",
+};
+
+// A reservation line: "01," then fields 1 to 9, each followed by ",".
+std::string rowLine(const std::vector<std::string>& f) {
+    std::string l = "01,";
+    for (const auto& x : f) {
+        l += x + ",";
+    }
+    return l;
+}
+
+// The program, started from a fresh folder with its own settings folder.
+class Program {
+public:
+    explicit Program(const fs::path& dir) : m_dir(dir) {
+        fs::create_directories(dir / "config");
+        fs::copy_file(MAYORIN_EXE, dir / "mayorin");
+    }
+
+    void start() {
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) {
+            const std::string v = *e;
+            if (v.rfind("QT_QPA_PLATFORM=", 0) != 0 && v.rfind("XDG_CONFIG_HOME=", 0) != 0 &&
+                v.rfind("HOME=", 0) != 0) {
+                env.push_back(v);
+            }
+        }
+        env.push_back("QT_QPA_PLATFORM=offscreen");
+        env.push_back("XDG_CONFIG_HOME=" + (m_dir / "config").string());
+        env.push_back("HOME=" + m_dir.string());
+        std::vector<char*> envp;
+        for (auto& v : env) {
+            envp.push_back(v.data());
+        }
+        envp.push_back(nullptr);
+
+        const std::string exe = (m_dir / "mayorin").string();
+        const std::string out = (m_dir / "output.txt").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        std::vector<char*> argv{const_cast<char*>(exe.c_str()), nullptr};
+        const int rc = posix_spawn(&m_pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        ASSERT_EQ(rc, 0);
+    }
+
+    // Sends SIGTERM and returns the exit status, or -1 when the program did not end in time.
+    int terminate() {
+        ::kill(m_pid, SIGTERM);
+        for (int i = 0; i < 500; ++i) {
+            int status = 0;
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = 0;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        return -1;
+    }
+
+    ~Program() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+private:
+    fs::path m_dir;
+    pid_t m_pid = 0;
+};
+
+fs::path freshDir() {
+    char tmpl[] = "/tmp/mayorin-e2e-XXXXXX";
+    return fs::path(::mkdtemp(tmpl));
+}
+
+fs::path logFile(const fs::path& dir, const year_month_day& ymd) {
+    const std::string y = std::to_string(int(ymd.year()));
+    const std::string m = std::to_string(unsigned(ymd.month()));
+    return dir / "Mayorin。ログ" / (y + "年") / ("Mayorin。ログ" + y + "年" + m + "月.txt");
+}
+
+TEST(EndToEnd, dueRowsAreNotifiedRescheduledOrRemovedAndSavedOnSigterm) {
+    const fs::path dir = freshDir();
+    const LocalNow now = localNow();
+    const long long n = now.stamp;
+    const year_month_day today = now.ymd;
+    const std::string dd = two(unsigned(today.day()));
+    const std::string mm = two(unsigned(today.month()));
+    // Today's weekday and the one two days later, in the week's order (Sunday first).
+    const int wdLater = (now.weekday + 2) % 7;
+    const std::string weekdaySet = now.weekday < wdLater ? std::string(kWeekdays[now.weekday]) + kWeekdays[wdLater]
+                                                         : std::string(kWeekdays[wdLater]) + kWeekdays[now.weekday];
+
+    // Due rows, soonest first, each late by more than the three seconds of grace.
+    const std::vector<std::string> single = {"0", "0", "卵", "00", "03", "00", "00", " 0", sp(n - 600)};
+    const std::vector<std::string> cycle = {"1", " 1", "ストレッチ", "00", "05", "00", "01", " 2", sp(n - 500)};
+    const std::vector<std::string> daily = {"2", "1", "朝会", "00", "00", "", "", "", sp(n - 400)};
+    const std::vector<std::string> monthly = {"3", "1", "月次報告", "00", "00", "", dd, "", sp(n - 300)};
+    const std::vector<std::string> yearlyOnce = {"4", "0", "記念日", "00", "00", mm, dd, "", sp(n - 200)};
+    const std::vector<std::string> weekdays = {"5", "2", "ゴミ出し", "00", "00", "", "", weekdaySet, sp(n - 100)};
+    const std::vector<std::string> extension = {"10", "0", "会議", "", " 5", "", "", sp(n - 350), sp(n - 50)};
+    // Rows that are not due keep every field.
+    const std::vector<std::string> later1 = {"0", "0", "パン", "00", "30", "00", "00", " 0", sp(n + 100000)};
+    const std::vector<std::string> later2 = {"2", "0", "", "07", "30", "", "", "", sp(n + 200000)};
+    const std::vector<std::string> later3 = {"5", "1", "体操", "06", "45", "", "", "月水金", sp(n + 300000)};
+    const std::vector<std::string> later4 = {"4", "1", "祝日", "10", "00", "12", "25", "", sp(n + 400000)};
+
+    const std::string timerHistory = "02,0,0,卵,00,03,00,00, 0,,";
+    const std::string scheduleHistory = "03,5,1,体操,06,45,,,月水金,,";
+
+    std::vector<std::string> input = kHead;
+    input.push_back(timerHistory);
+    input.push_back(kScheduleBanner);
+    input.push_back(scheduleHistory);
+    input.push_back(kRowBanner);
+    // In no particular order: the program sorts them as it reads.
+    for (const auto* row :
+         {&daily, &later2, &single, &weekdays, &later4, &extension, &cycle, &later1, &monthly, &yearlyOnce, &later3}) {
+        input.push_back(rowLine(*row));
+    }
+    input.insert(input.end(), kTail.begin(), kTail.end());
+    const fs::path dataFile = dir / "Mayorin。保存.txt";
+    std::ofstream(dataFile, std::ios::binary) << encodeLines(input);
+
+    Program program(dir);
+    program.start();
+    const fs::path log = logFile(dir, today);
+    // Seven due rows take seven ticks; wait for them, then a little longer to see nothing more.
+    for (int i = 0; i < 150; ++i) {
+        const std::string text = readFile(log);
+        std::size_t notices = 0;
+        for (const auto& l : decodeLines(text)) {
+            notices += l.rfind("♪", 0) == 0;
+        }
+        if (notices >= 7) {
+            break;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    std::this_thread::sleep_for(3s);
+    ASSERT_EQ(program.terminate(), 0) << readFile(dir / "output.txt");
+
+    // --- the log
+    const std::vector<std::string> lines = decodeLines(readFile(log));
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "'このファイルは「Mayorin。」 Ver1.1.68から記録されたログファイルです。");
+    EXPECT_EQ(lines[1], "'");
+
+    struct Expected {
+        const char* tag;
+        const std::vector<std::string>* row;
+        std::string round;
+    };
+    const std::vector<Expected> expected = {
+        {"♪タイマ", &single, ""},    {"♪繰返タ", &cycle, " 2回目の開始"}, {"♪予時刻", &daily, ""},
+        {"♪予日付", &monthly, ""},   {"♪予月日", &yearlyOnce, ""},        {"♪予曜日", &weekdays, ""},
+        {"♪延長　", &extension, ""},
+    };
+    std::vector<long long> noticeAt;
+    bool started = false;
+    std::string readLine;
+    std::string endLine;
+    for (const auto& l : lines) {
+        const std::vector<std::string> f = split(l, ',');
+        if (l.rfind("▼起動　,", 0) == 0) {
+            started = true;
+            EXPECT_EQ(f.size(), 11u) << l;
+            EXPECT_EQ(l.substr(l.find(",,,")), ",,,起動,Revision=68,,,,");
+        } else if (l.rfind("□読込　,", 0) == 0) {
+            readLine = l;
+        } else if (l.rfind("♪", 0) == 0) {
+            const std::size_t k = noticeAt.size();
+            ASSERT_LT(k, expected.size()) << "one notice too many: " << l;
+            ASSERT_EQ(f.size(), 11u) << l;
+            const long long at = parseStamp(f[1], f[2]);
+            const long long due = std::stoll((*expected[k].row)[8]);
+            EXPECT_EQ(f[0], expected[k].tag) << l;
+            EXPECT_EQ(f[3], " + " + durationText(at - due)) << l;
+            EXPECT_EQ(f[4], (*expected[k].row)[2]) << l;
+            EXPECT_EQ(f[5], expected[k].round) << l;
+            EXPECT_EQ(f[6], "【遅刻表示】") << l;
+            EXPECT_EQ(l.substr(l.size() - 4), ",,,,") << l;
+            // Each at its own tick, all within a second or two of the start.
+            EXPECT_GE(at, n) << l;
+            EXPECT_LE(at, n + 5) << l;
+            if (!noticeAt.empty()) {
+                EXPECT_GE(at, noticeAt.back());
+            }
+            noticeAt.push_back(at);
+        } else if (l.rfind("▲終了", 0) == 0) {
+            endLine = l;
+        }
+    }
+    EXPECT_TRUE(started);
+    ASSERT_EQ(noticeAt.size(), expected.size());
+    EXPECT_EQ(readLine.substr(readLine.find(",,,")),
+              ",,,データの読み込み,予約データ数=11,タイマー履歴数=1,予定履歴数=1," + dataFile.string() + ",");
+    ASSERT_FALSE(endLine.empty());
+    EXPECT_EQ(endLine, lines.back());
+    EXPECT_EQ(endLine.substr(0, endLine.find(',') + 1), "▲終了　,");
+    EXPECT_EQ(endLine.substr(endLine.find(",,,")), ",,,終了,Revision=68,レジストリ=0,エラー回数=0,,");
+
+    // --- the data file: finished rows gone, repeating rows moved on to their next occurrence
+    const sys_days day{today};
+    const year_month_day tomorrow{day + days{1}};
+    year_month_day nextMonth = today + months{1};
+    if (!nextMonth.ok()) {
+        nextMonth = nextMonth.year() / nextMonth.month() / last;
+    }
+    const year_month_day inTwoDays{day + days{2}};
+
+    std::vector<std::string> cycleAfter = cycle;
+    cycleAfter[1] = " 0";
+    cycleAfter[8] = sp(noticeAt[1] + 5 * 60); // the match time, counted from its notice
+    std::vector<std::string> dailyAfter = daily;
+    dailyAfter[8] = sp(stamp(tomorrow, 0, 0, 0));
+    std::vector<std::string> monthlyAfter = monthly;
+    monthlyAfter[8] = sp(stamp(nextMonth, 0, 0, 0));
+    std::vector<std::string> weekdaysAfter = weekdays;
+    weekdaysAfter[1] = "0";
+    weekdaysAfter[7] = kWeekdays[wdLater];
+    weekdaysAfter[8] = sp(stamp(inTwoDays, 0, 0, 0));
+
+    std::vector<std::vector<std::string>> rows = {cycleAfter, dailyAfter, monthlyAfter, weekdaysAfter,
+                                                  later1,     later2,     later3,       later4};
+    // Latest first.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto& a, const auto& b) { return std::stoll(a[8]) > std::stoll(b[8]); });
+    std::vector<std::string> output = kHead;
+    output.push_back(timerHistory);
+    output.push_back(kScheduleBanner);
+    output.push_back(scheduleHistory);
+    output.push_back(kRowBanner);
+    for (const auto& r : rows) {
+        output.push_back(rowLine(r));
+    }
+    output.insert(output.end(), kTail.begin(), kTail.end());
+    EXPECT_EQ(readFile(dataFile), encodeLines(output));
+
+    fs::remove_all(dir);
+}
+
+// An empty folder: the program starts, writes an empty data file at the end and logs both ends.
+TEST(EndToEnd, startsInAnEmptyFolderAndEndsCleanly) {
+    const fs::path dir = freshDir();
+    Program program(dir);
+    const LocalNow now = localNow();
+    program.start();
+    const fs::path log = logFile(dir, now.ymd);
+    for (int i = 0; i < 250 && readFile(log).empty(); ++i) {
+        std::this_thread::sleep_for(20ms);
+    }
+    std::this_thread::sleep_for(300ms);
+    ASSERT_EQ(program.terminate(), 0) << readFile(dir / "output.txt");
+
+    std::vector<std::string> empty = kHead;
+    empty.push_back(kScheduleBanner);
+    empty.push_back(kRowBanner);
+    empty.insert(empty.end(), kTail.begin(), kTail.end());
+    EXPECT_EQ(readFile(dir / "Mayorin。保存.txt"), encodeLines(empty));
+    const std::vector<std::string> lines = decodeLines(readFile(log));
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[2].substr(0, lines[2].find(',') + 1), "▼起動　,");
+    EXPECT_EQ(lines[3].substr(0, lines[3].find(',') + 1), "□書込　,");
+    EXPECT_EQ(lines[4].substr(lines[4].find(",,,")), ",,,終了,Revision=68,レジストリ=0,エラー回数=0,,");
+    fs::remove_all(dir);
+}
+
+} // namespace
