@@ -182,6 +182,13 @@ void Form1::buildControls() {
     m_combo1[5] = combo("Combo1_5", t, "0", 1320, 840, 735);
     label(8, t, "分", 2160, 960 - 60);
     label(15, t, "終了→開始迄　　( 休憩時間 )", 2520, 600, kOptionalTip);
+    // The two interval captions are a little wider than their places at the window's font.
+    for (int i : {14, 15}) {
+        QFont narrow = m_label[i]->font();
+        narrow.setPixelSize(11);
+        m_label[i]->setFont(narrow);
+        m_label[i]->adjustSize();
+    }
     m_combo1[6] = combo("Combo1_6", t, "0", 2640, 840, 615);
     label(11, t, "時間", 3360, 960 - 60);
     m_combo1[7] = combo("Combo1_7", t, "0", 3840, 840, 735);
