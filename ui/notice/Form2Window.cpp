@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
@@ -79,6 +80,24 @@ QFont proportionalFont(int pixelSize, bool bold) {
 constexpr int kSmall = 12;
 constexpr int kMedium = 15;
 constexpr int kLarge = 19;
+// The notice list: a size at which a half-width column is a whole 5 pixels, so that a full notice
+// line, date and lateness included, fits the list at the window's design width.
+constexpr int kList = 10;
+// The smallest size a shrunk label may take.
+constexpr int kSmallest = 10;
+
+// Shrinks a label's font from its design size until its text (without the blanks that pad it
+// into columns) fits the label, so that a long name or a late notice's message is not cut off.
+void fitText(QLabel* label, int designPixelSize) {
+    QFont f = label->font();
+    const QString text = label->text().trimmed();
+    int size = designPixelSize;
+    f.setPixelSize(size);
+    while (size > kSmallest && QFontMetrics(f).horizontalAdvance(text) > label->width()) {
+        f.setPixelSize(--size);
+    }
+    label->setFont(f);
+}
 
 // The extension minutes offered; "40" stands twice in the list the program has always shown.
 const QStringList kMinutes = {"1", "2", "3", "5", "10", "15", "20", "25", "30", "40", "40", "50", "60"};
@@ -128,7 +147,7 @@ Form2::Form2(UiContext& ctx) : QWidget(nullptr, Qt::Window), m_ctx(ctx) {
 
     m_list = new QListWidget(this);
     m_list->setObjectName("List1_0");
-    m_list->setFont(fixedFont(kSmall, false));
+    m_list->setFont(fixedFont(kList, false));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
@@ -296,6 +315,7 @@ void Form2::Form_Resize() {
             c->move(c->x(), px(top + 200));
         }
         m_list->resize(m_list->width(), px(h - buttonHeight - 2150));
+        fitText(m_label2[0], kLarge);
     });
 }
 
@@ -412,6 +432,8 @@ void Form2::T_hyouji() {
         for (int k = 0; k < 3; ++k) {
             m_label2[k]->setText(qs(texts[k]));
         }
+        fitText(m_label2[0], kLarge);
+        fitText(m_label2[1], kLarge);
     });
 }
 
@@ -437,12 +459,23 @@ int Form2::selectedNotice() const {
     return m_ctx.env.st.NoticeCount - 1 - selectedIndex();
 }
 
+namespace {
+
+// A late notice's line is wider than the list at its design width: the whole line is also its tip.
+QListWidgetItem* noticeItem(const std::string& line) {
+    auto* item = new QListWidgetItem(qs(line));
+    item->setToolTip(item->text());
+    return item;
+}
+
+} // namespace
+
 void Form2::insertLine(const std::string& line) {
-    m_list->insertItem(0, qs(line));
+    m_list->insertItem(0, noticeItem(line));
 }
 
 void Form2::appendLine(const std::string& line) {
-    m_list->addItem(qs(line));
+    m_list->addItem(noticeItem(line));
 }
 
 void Form2::selectTop() {

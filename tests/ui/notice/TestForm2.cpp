@@ -416,6 +416,24 @@ private slots:
         QVERIFY(p->errors.reports.empty());
     }
 
+    void longTextsShrinkToFitTheirLabels() {
+        // A late countdown's message is wider than its label at the design size: the label's font
+        // shrinks until it fits. A short one keeps the design size.
+        p->addTimer("お茶", -12);
+        p->addDaily("会議", 60);
+        p->tick();
+        auto* message = p->child<QLabel>("Label2_1");
+        QCOMPARE(message->text().trimmed(), QString("【遅刻表示】 から05分が経過しました。"));
+        QVERIFY(message->font().pixelSize() < 19);
+        QVERIFY(QFontMetrics(message->font()).horizontalAdvance(message->text().trimmed()) <= message->width());
+        QCOMPARE(p->list()->item(0)->toolTip(), p->list()->item(0)->text());
+
+        p->clock.advance(60);
+        p->tick();
+        QCOMPARE(message->text().trimmed(), QString("の時間です。"));
+        QCOMPARE(message->font().pixelSize(), 19);
+    }
+
     void failedExtensionIsNotAnnounced() {
         // A full store cannot take the extension row: the failure is reported and the user is not
         // told that the notice was extended.
