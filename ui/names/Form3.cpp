@@ -89,6 +89,8 @@ Form3::Form3(UiContext& ctx) : QWidget(nullptr), m_ctx(ctx) {
     m_list->setObjectName(QStringLiteral("List1"));
     m_list->setGeometry(px(120), px(840), px(3135), px(2760));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Every line is one name of the same height: no list-wide layout pass after each change.
+    m_list->setUniformItemSizes(true);
     m_list->viewport()->installEventFilter(this);
 
     static const char* const kCaptions[6] = {"追加", "上に移動", "下に移動", "削除", "キャンセル", "Ｏ Ｋ"};
@@ -219,14 +221,26 @@ void Form3::clearSelection() {
     m_list->clearSelection();
 }
 
+// Moving a name by one place exchanges two texts; taking an item out of a long list and putting
+// it back would lay the whole list out again.
+void Form3::swapTexts(int a, int b) {
+    QListWidgetItem* first = m_list->item(a);
+    QListWidgetItem* second = m_list->item(b);
+    if (first == nullptr || second == nullptr) {
+        core::throwSubscript();
+    }
+    const QString text = first->text();
+    first->setText(second->text());
+    second->setText(text);
+}
+
 void Form3::ueni(int p) {
     core::guarded(m_ctx.env.errors, kUeni, [&] {
         if (p < 1) {
             return;
         }
         std::swap(at(m_order, p - 1), at(m_order, p));
-        QListWidgetItem* item = m_list->takeItem(p);
-        m_list->insertItem(p - 1, item);
+        swapTexts(p - 1, p);
         m_list->setCurrentRow(p - 1);
     });
 }
@@ -237,8 +251,7 @@ void Form3::sitani(int p) {
             return;
         }
         std::swap(at(m_order, p + 1), at(m_order, p));
-        QListWidgetItem* item = m_list->takeItem(p);
-        m_list->insertItem(p + 1, item);
+        swapTexts(p, p + 1);
         m_list->setCurrentRow(p + 1);
     });
 }

@@ -61,6 +61,7 @@ private:
     void Form_Unload();
 
     int selectedPos() const;
+    void swapTexts(int a, int b);
     void clearSelection();
     // The name shown at list position i: a history entry as it stood at opening, or an added name.
     const std::string& shownName(int i) const;
