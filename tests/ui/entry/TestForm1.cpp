@@ -798,6 +798,28 @@ private slots:
         QCOMPARE(p->help.opened.size(), size_t(2));
     }
 
+    // A list out of step with the table: each handler reports its own failure once and the
+    // window stays usable.
+    void failuresAreReportedWithTheirLocation() {
+        p->env.entryList->insertLine(0, "stray");
+        list()->setCurrentRow(0);
+        w->hyouji_jikan();
+        clickItem(0);
+        action("sakujo_1")->trigger();
+        ui::appendEntryName(p->ctx, 0, "x");
+        ui::appendEntryName(p->ctx, 0, "y");
+        choose(combo("Combo1_3"), 1);
+        std::vector<std::string> locations;
+        for (const auto& r : p->errors.reports) {
+            locations.push_back(r.location);
+            QCOMPARE(r.code, 9);
+        }
+        QCOMPARE(locations, (std::vector<std::string>{"hyouji_jikan F1", "deetahyouji01 F1", "sakujo_Click F1",
+                                                      "deetahyouji02 F1"}));
+        p->errors.reports.clear();
+        QCOMPARE(p->st.DeleteBatchCount, std::int16_t(0));
+    }
+
     // Figures only: a full table opened and added to.
     void benchmarkFullTable() {
         closeWindow();
@@ -833,6 +855,12 @@ private slots:
         QVERIFY(!p->errors.reports.empty());
         QCOMPARE(p->errors.reports.front().location, std::string("tuika_mein M2"));
         p->errors.reports.clear();
+        // Deleting everything and bringing it back, line by line into the open list.
+        action("sakujo_2")->trigger();
+        t.restart();
+        action("sakujo_0")->trigger();
+        qInfo("restoring 32767 reservations into the open list: %lld ms", t.elapsed());
+        QCOMPARE(list()->count(), 32767);
     }
 };
 
