@@ -24,6 +24,14 @@ constexpr const char* kGenzai = "genzai M1";
 constexpr const char* kYoubi01 = "youbi01 M1";
 constexpr const char* kKySakujo = "kySakujo M1";
 
+// Entry k of WeekdayNames; an index outside the 14 entries is a subscript failure.
+const std::string& weekdayName(const State& st, int k) {
+    if (k < 0 || k >= static_cast<int>(st.WeekdayNames.size())) {
+        throwSubscript();
+    }
+    return st.WeekdayNames[static_cast<std::size_t>(k)];
+}
+
 constexpr std::int32_t kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
 // Year 0 is taken as a common year: it is reached only while reading back dates of year 1.
@@ -105,7 +113,7 @@ std::string dateText(Env& env, double dayCount) {
     }
     // Month [1, 12] and day [1, 31] always have two digits or fewer, so their zero filling is
     // simply two digits.
-    const std::string& name = env.st.WeekdayNames.at(static_cast<std::size_t>(wd));
+    const std::string& name = weekdayName(env.st, wd);
     char buf[48];
     char* p = buf;
     *p++ = ' ';
@@ -155,7 +163,7 @@ std::string stampText(Env& env, std::string_view stamp, int mode) {
 
 // The weekday name of the present day, WeekdayNames(weekday + 6) with weekday 1 = Sunday.
 const std::string& todayName(Env& env) {
-    return env.st.WeekdayNames.at(static_cast<std::size_t>(env.clock.now().weekday + 7));
+    return weekdayName(env.st, env.clock.now().weekday + 7);
 }
 
 std::string presentText(Env& env, int mode) {
@@ -166,8 +174,8 @@ std::string presentText(Env& env, int mode) {
         const std::string era = reiwa ? "令和" : "平成";
         const int eraYear = reiwa ? t.year - 2018 : t.year - 1988;
         return decimalText(t.year) + "年" + "(" + era + spacedDecimalText(eraYear) + "年)" + "　" +
-               decimalText(t.month) + "月　" + decimalText(t.day) + "日　" +
-               env.st.WeekdayNames.at(static_cast<std::size_t>(t.weekday + 7)) + "曜日";
+               decimalText(t.month) + "月　" + decimalText(t.day) + "日　" + weekdayName(env.st, t.weekday + 7) +
+               "曜日";
     }
     if (mode == 1) {
         return decimalText(t.hour) + "時　" + decimalText(t.minute) + "分　" + decimalText(t.second) + "秒";

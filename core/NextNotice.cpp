@@ -17,6 +17,14 @@ namespace {
 constexpr const char* kByoukeisan01 = "byoukeisan01 M2";
 constexpr double kDay = 86400.0;
 
+// Entry k of WeekdayNames; an index outside the 14 entries is a subscript failure.
+const std::string& weekdayName(const State& st, int k) {
+    if (k < 0 || k >= static_cast<int>(st.WeekdayNames.size())) {
+        throwSubscript();
+    }
+    return st.WeekdayNames[static_cast<std::size_t>(k)];
+}
+
 std::int32_t checked32(std::int64_t v) {
     if (v > std::numeric_limits<std::int32_t>::max() || v < std::numeric_limits<std::int32_t>::min()) {
         throwOverflow();
@@ -89,7 +97,7 @@ void computeNext(Env& env, std::int16_t r) {
         next = at(t.year, t.month, t.day);
         const std::string& set = row[8];
         for (int i = 0; i <= 7; ++i) {
-            const std::string& name = env.st.WeekdayNames.at(static_cast<std::size_t>(t.weekday + i));
+            const std::string& name = weekdayName(env.st, t.weekday + i);
             if (set.find(name) != std::string::npos) {
                 next += i * kDay;
                 if (now < next) {

@@ -243,5 +243,26 @@ TEST_F(CalendarTest, UnreadableStampIsReportedByByouModosu) {
     EXPECT_EQ(t.errors.reports[0].code, kOverflow);
 }
 
+// A clock whose weekday is outside the week: no day name exists for it.
+class BadWeekdayClock final : public platform::Clock {
+public:
+    platform::LocalTime now() const override { return {2026, 12, 7, 9, 0, 0, 9}; }
+};
+
+TEST_F(CalendarTest, MissingDayNameIsReportedByGenzai) {
+    BadWeekdayClock clock;
+    Env env{t.st, clock, t.codePage, t.errors, t.messages, t.log, t.settings};
+    EXPECT_EQ(genzai(env, 0), "");
+    expectOneReport("genzai M1");
+    EXPECT_EQ(t.errors.reports[0].code, kSubscript);
+}
+
+TEST_F(CalendarTest, MissingDayNameIsReportedByKySakujo) {
+    BadWeekdayClock clock;
+    Env env{t.st, clock, t.codePage, t.errors, t.messages, t.log, t.settings};
+    EXPECT_EQ(kySakujo(env, "月水"), "");
+    expectOneReport("kySakujo M1");
+}
+
 } // namespace
 } // namespace mayorin::core
