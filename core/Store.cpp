@@ -202,17 +202,27 @@ std::int16_t deleteRow(Env& env, std::int16_t i, std::int16_t last) {
     auto& table = st.ReservationTable;
     auto& row = table[i];
     auto& kept = st.DeletedTable[st.DeletedCount];
+    const std::int16_t count = add16(st.DeletedCount, 1); // a full restore area refuses before anything moves
+    const bool shift = last >= i;
+    if (shift && last + 1 > table.top()) {
+        throwSubscript(); // so does a shift that would reach past the table
+    }
+    // When the shift below overwrites row i its texts move rather than copy.
     for (int f = 0; f < 10; ++f) {
-        kept[f] = row[f];
+        if (shift) {
+            kept[f] = std::move(row[f]);
+            row[f].clear();
+        } else {
+            kept[f] = row[f];
+        }
     }
     kept[10] = decimalText(st.DeleteBatchCount);
-    st.DeletedCount = add16(st.DeletedCount, 1);
+    st.DeletedCount = count;
     hensu_kensuu(env);
-    if (last >= i) {
+    if (shift) {
         // Rows i + 1 to last + 1 each move down by one; row last + 1 keeps its contents, so it
         // ends up equal to the row below it (blank when it is the spare row).
         const int above = last + 1;
-        table[above]; // the row that moves into last must exist before anything moves
         table.moveRow(i, above);
         auto& moved = table[above];
         const auto& below = table[last];
