@@ -423,6 +423,8 @@ private slots:
         QTest::newRow("comma, timer") << 0 << q("a,b") << QStringList{comma};
         QTest::newRow("apostrophe, schedule") << 1 << q("it's") << QStringList{quote};
         QTest::newRow("both") << 0 << q("x',") << QStringList{comma, quote};
+        QTest::newRow("no code page 932 form")
+            << 1 << q("ラーメン🍜") << QStringList{q("表示名に保存できない文字が含まれています。")};
     }
     void refusedNamesChangeNothing() {
         QFETCH(int, side);
@@ -445,6 +447,19 @@ private slots:
         QCOMPARE(list()->count(), 0);
         QCOMPARE(logLines(), before);
         QCOMPARE(dataFileBytes(), std::string("<none>"));
+    }
+
+    void nameIsKeptAsTheFileReadsItBack() {
+        // U+301C has a code page 932 form that reads back as U+FF5E.
+        addTimer(q("朝〜昼"), {"0", "5", "0", "0", "0"});
+        QCOMPARE(row(0, core::kName), std::string("朝～昼"));
+        QCOMPARE(p->st.NameHistory.entry(0, 0)[core::kName], std::string("朝～昼"));
+        QCOMPARE(combo("Combo1_3")->itemText(0), q("朝～昼"));
+        QCOMPARE(lastLog(), "［追加］," + kNow + ",,朝～昼,タイマー,予約データ数=1,タイマー履歴数=1,予定履歴数=0,,");
+        // The same name typed again finds its entry instead of making a second one.
+        addTimer(q("朝〜昼"), {"0", "6", "0", "0", "0"});
+        QCOMPARE(p->st.NameHistoryCount[0], std::int16_t(1));
+        QCOMPARE(combo("Combo1_3")->count(), 1);
     }
 
     void historyKeepsOneEntryPerName() {
@@ -795,7 +810,19 @@ private slots:
         action("helupu02")->trigger();
         QApplication::setActiveWindow(w);
         QTest::keyClick(w, Qt::Key_F1);
-        QCOMPARE(p->help.opened.size(), size_t(2));
+        QCOMPARE(p->help.opened, (std::vector<std::string>(2, p->st.AppDir + "/Mayorin。ヘルプ.chm")));
+
+        // The version dialog is modal: answered here as soon as it shows.
+        p->st.MessageMode = 6;
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+            shown = true;
+            QCOMPARE(p->st.MessageMode, 0);
+            QApplication::activeModalWidget()->close();
+        });
+        action("bajiyon")->trigger();
+        QVERIFY(shown);
     }
 
     // A list out of step with the table: each handler reports its own failure once and the
