@@ -264,5 +264,18 @@ TEST_F(CalendarTest, MissingDayNameIsReportedByKySakujo) {
     expectOneReport("kySakujo M1");
 }
 
+// A clock that cannot be read.
+class FailingClock final : public platform::Clock {
+public:
+    platform::LocalTime now() const override { throw Failure(kInvalidCall, "clock unreadable"); }
+};
+
+TEST_F(CalendarTest, UnreadableClockIsReportedByGenByou) {
+    FailingClock clock;
+    Env env{t.st, clock, t.codePage, t.errors, t.messages, t.log, t.settings};
+    EXPECT_EQ(genByou(env), 0.0);
+    expectOneReport("genByou M1");
+}
+
 } // namespace
 } // namespace mayorin::core

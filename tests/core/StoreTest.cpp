@@ -1,12 +1,14 @@
 #include "core/Store.h"
 
 #include <algorithm>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "core/Failure.h"
 #include "core/ListLine.h"
 #include "core/TextValue.h"
 #include "tests/core/CoreTestSupport.h"
@@ -452,6 +454,23 @@ TEST_F(StoreTest, OversizedNumberIsReportedBySuuSyusei) {
     EXPECT_EQ(suu_syusei(t.env, "9e99", 4, 0), "");
     expectOneReport("suu_syusei M1");
     EXPECT_EQ(t.errors.reports[0].code, kOverflow);
+}
+
+// A code page whose converter itself breaks down.
+class BrokenCodePage final : public platform::CodePage {
+public:
+    std::optional<std::string> encode(std::string_view, std::size_t*) const override {
+        throw Failure(kInvalidCall, "broken converter");
+    }
+    std::string decode(std::string_view, std::size_t*) const override { return {}; }
+};
+
+TEST_F(StoreTest, BrokenConverterIsReportedByMojikensa) {
+    BrokenCodePage codePage;
+    Env env{t.st, t.clock, codePage, t.errors, t.messages, t.log, t.settings};
+    EXPECT_EQ(mojikensa(env, "会議"), "");
+    expectOneReport("mojikensa M1");
+    EXPECT_TRUE(t.messages.shown.empty());
 }
 
 } // namespace
