@@ -25,6 +25,7 @@
 #include "core/ListLine.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
+#include "notify/Recalc.h"
 #include "persist/DataFile.h"
 #include "persist/OperationLog.h"
 #include "persist/Settings.h"
@@ -737,6 +738,25 @@ private slots:
         QCOMPARE(w->selectedPos(), 1);
         QVERIFY(action("sakujo_1")->isEnabled());
         menu->close();
+    }
+
+    void dueRowsLeaveTheListAndTheSelectionFollows() {
+        addTimer("A", {"0", "1", "0", "0", "0"});
+        addTimer("B", {"0", "2", "0", "0", "0"});
+        clickItem(1); // B
+        p->clock.advance(60);
+        core::hensu_kensuu(p->env);
+        notify::saikeisan_F2(p->env, static_cast<std::int16_t>(p->st.ReservationCount - 1)); // A is done
+        QCOMPARE(listLines(), expectedLines());
+        QCOMPARE(list()->count(), 1);
+        QCOMPARE(w->selectedPos(), 0); // still B
+        p->clock.advance(60);
+        core::hensu_kensuu(p->env); // as the tick does before it files a notice
+        notify::saikeisan_F2(p->env, static_cast<std::int16_t>(p->st.ReservationCount - 1)); // B is done
+        QCOMPARE(list()->count(), 0);
+        QCOMPARE(w->selectedPos(), -1);
+        w->hyouji_jikan();
+        QVERIFY(child<QLabel>("Label1_10")->text().startsWith(q("　2026年(")));
     }
 
     void testNoticesAreAddedWithoutLogOrFile() {
