@@ -183,6 +183,20 @@ private slots:
         QVERIFY(h->ctx.message == nullptr);
     }
 
+    void versionCloseBoxJustCloses() {
+        h->t.st.MessageMode = 0;
+        bool openBefore = false;
+        DialogDriver d([&](ui::Form5* w) {
+            openBefore = w->isVisible();
+            w->close();
+        });
+        ui::showMessageDialog(h->ctx);
+        QVERIFY(!d.stuck);
+        QVERIFY(openBefore);
+        QCOMPARE(h->process.terminations, 0);
+        QVERIFY(h->t.settings.values.empty());
+    }
+
     void errorContentAndItsEnd_data() {
         QTest::addColumn<int>("errorCount");
         QTest::addColumn<bool>("closeBox");

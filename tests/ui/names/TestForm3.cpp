@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -15,6 +16,7 @@
 #include "core/Store.h"
 #include "core/TextValue.h"
 #include "persist/DataFile.h"
+#include "persist/OperationLog.h"
 #include "persist/Settings.h"
 #include "tests/support/TestEnv.h"
 #include "ui/entry/Form1.h"
@@ -483,6 +485,77 @@ private slots:
         QVERIFY(h->t.st.NameHistory.entry(0, 1999) == remembered("名前0", 1));
         QCOMPARE(h->t.st.NameHistory.entry(0, 2000)[core::kName], std::string("追加分"));
         QCOMPARE(h->t.st.NameHistory.findLast(0, "名前0", 2000), 1999);
+    }
+
+    // The two log lines as the monthly log file holds them: code page 932, CR LF, after the header.
+    void logFileHoldsBothLines() {
+        persist::OperationLog oplog(h->t.env);
+        core::Env env{h->t.st, h->t.clock, h->t.codePage, h->t.errors, h->t.messages, oplog, h->t.settings};
+        ui::UiContext ctx{env, h->settings, h->sound, h->help, h->process};
+        seed(0, {"A"});
+        h->t.st.HistorySideEdited = 0;
+        ui::openNamesEditor(ctx);
+        QVERIFY(ctx.names != nullptr);
+        ctx.names->close();
+        settle();
+        QVERIFY(ctx.names == nullptr);
+        QVERIFY(h->t.errors.reports.empty());
+        QFile file(h->dir.filePath("Mayorin。ログ/2026年/Mayorin。ログ2026年12月.txt"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const std::string expected =
+            "'このファイルは「Mayorin。」 Ver1.1.68から記録されたログファイルです。\r\n'\r\n"
+            "▽編集　, 2026/12/07(月),09:00:00,,,履歴編集画面の表示,タイマー側,タイマー履歴数=1,予定履歴数=0,,\r\n"
+            "△編集　, 2026/12/07(月),09:00:00,,,履歴編集画面を閉じる,0 変更無し,タイマー履歴数=1,予定履歴数=0,,\r\n";
+        const auto encoded = h->t.codePage.encode(expected);
+        QVERIFY(encoded.has_value());
+        QCOMPARE(bytes, QByteArray(encoded->data(), static_cast<qsizetype>(encoded->size())));
+    }
+
+    // A side code other than 0 or 1 leaves the caption as it is and the side text empty; the
+    // working copy cannot be built and exactly that step reports.
+    void unknownSideReportsOnce() {
+        seed(0, {"A"});
+        ui::Form3* f = open(2);
+        QVERIFY(f != nullptr);
+        QCOMPARE(f->findChild<QGroupBox*>("Frame1_0")->title(), QString());
+        QCOMPARE(h->t.errors.reports.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(h->t.errors.reports[0].location), QStringLiteral("rireki_syoki F3"));
+        QCOMPARE(h->t.errors.reports[0].code, 9);
+        QCOMPARE(logLines("▽編集"), QStringList{"▽編集　, 2026/12/07(月),09:00:00,,,履歴編集画面の表示,,"
+                                                "タイマー履歴数=1,予定履歴数=0,,"});
+        QCOMPARE(list(f)->count(), 0);
+    }
+
+    // The list holds at most 32767 names: one more is an overflow, reported once by the add.
+    void addingPastTheLimitIsAnOverflow() {
+        std::vector<std::string> names;
+        names.reserve(32767);
+        for (int i = 0; i < 32767; ++i) {
+            names.push_back("n" + std::to_string(i));
+        }
+        seed(0, names);
+        ui::Form3* f = open(0);
+        QCOMPARE(list(f)->count(), 32767);
+        f->findChild<QLineEdit*>("Text1")->setText("もう一つ");
+        button(f, 0)->click();
+        QCOMPARE(h->t.errors.reports.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(h->t.errors.reports[0].location), QStringLiteral("tuika31 F3"));
+        QCOMPARE(h->t.errors.reports[0].code, 6);
+        QCOMPARE(list(f)->count(), 32767);
+    }
+
+    void rightButtonReleasePopsUpTheEditMenu() {
+        seed(0, {"A", "B"});
+        ui::Form3* f = open(0);
+        auto* menu = f->findChild<QMenu*>("hensyu3a");
+        QVERIFY(menu != nullptr);
+        QCOMPARE(menu->title(), QStringLiteral("編集"));
+        QTest::mouseRelease(list(f)->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!menu->isVisible());
+        QTest::mouseRelease(list(f)->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+        QVERIFY(menu->isVisible());
+        menu->hide();
     }
 
 private:
