@@ -1,22 +1,26 @@
 #include "ui/notice/Form2Window.h"
 
-#include <QCloseEvent>
-#include <QComboBox>
-#include <QFontMetrics>
-#include <QItemSelectionModel>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QResizeEvent>
-#include <QSignalBlocker>
-#include <QStringList>
-#include <QTimer>
-
 #include "core/Calendar.h"
 #include "core/Guard.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
 #include "notify/Recalc.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStringList>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace mayorin::ui {
 
@@ -36,6 +40,11 @@ constexpr const char* kCaption = "Mayorin。お知らせ";
 constexpr const char* kSoundFile = "Mayorin。音.wav";
 constexpr const char* kOpen = "作業中";
 constexpr const char* kClosed = "休業中";
+
+// The window's design place and size in twips.
+constexpr persist::Geometry kDesign{105, 1000, 3645, 9390};
+// How much of the window must lie on a screen for it to count as seen: its title and a button.
+const QSize kMinSeen{160, 40};
 
 // Positions and sizes are kept in twips; the screen has 15 twips to the pixel.
 constexpr double kTwipsPerPixel = 15.0;
@@ -125,7 +134,7 @@ Form2::Form2(UiContext& ctx) : QWidget(nullptr, Qt::Window), m_ctx(ctx) {
     setWindowTitle(kCaption);
     setFont(proportionalFont(kSmall, false));
     // The design size; the load puts the window where it was last closed.
-    placeTwips(this, 1000, 105, 9390, 3645);
+    placeTwips(this, kDesign.left, kDesign.top, kDesign.width, kDesign.height);
 
     const auto makeLabel = [this](const char* name, const char* text, const QFont& font) {
         auto* l = new QLabel(QString::fromUtf8(text), this);
@@ -226,6 +235,7 @@ void Form2::Form_Load() {
         const persist::Geometry g = m_ctx.settings.rejisutory03(state);
         m_loadedTwips = g;
         placeTwips(this, g.left, g.top, g.width, g.height);
+        keepOnScreen();
         // 1 minimised, 2 maximised; anything else opens the window in its normal state.
         m_loadedState = (state == 1 || state == 2) ? state : 0;
         b_hyouji();
@@ -252,6 +262,30 @@ void Form2::Form_Unload() {
     if (m_ctx.notice == this) {
         m_ctx.notice = nullptr;
     }
+}
+
+void Form2::keepOnScreen() {
+    // A window saved on a screen that is gone, or with a size of nothing, would announce every
+    // notice where nobody sees it: it comes back at its design place and size instead.
+    if (width() < 1 || height() < 1) {
+        m_loadedTwips.width = kDesign.width;
+        m_loadedTwips.height = kDesign.height;
+        resize(px(kDesign.width), px(kDesign.height));
+    }
+    const QRect r = geometry();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect seen = r.intersected(screen->availableGeometry());
+        if (seen.width() >= std::min(r.width(), kMinSeen.width()) &&
+            seen.height() >= std::min(r.height(), kMinSeen.height())) {
+            return;
+        }
+    }
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QPoint origin = primary ? primary->availableGeometry().topLeft() : QPoint();
+    m_loadedTwips.left = kDesign.left;
+    m_loadedTwips.top = kDesign.top;
+    // Placed as the load places it: by the window's inside, not its frame.
+    setGeometry(QRect(origin + QPoint(px(kDesign.left), px(kDesign.top)), size()));
 }
 
 persist::Geometry Form2::normalGeometryTwips() const {

@@ -414,6 +414,52 @@ private slots:
         QCOMPARE(v.at({"form2", "Width "}), std::string("9390"));
     }
 
+    void windowSavedOutOfSightComesBackIntoView_data() {
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("height");
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QRect>("shown");
+        QTest::newRow("screen gone") << "-150000"
+                                     << "-150000"
+                                     << "4500"
+                                     << "10500" << QRect(67, 7, 700, 300);
+        QTest::newRow("far right") << "1500"
+                                   << "600000"
+                                   << "4500"
+                                   << "10500" << QRect(67, 7, 700, 300);
+        QTest::newRow("no size") << "1500"
+                                 << "3000"
+                                 << "0"
+                                 << "-15" << QRect(200, 100, 626, 243);
+        QTest::newRow("half on the screen") << "1500"
+                                            << "6000"
+                                            << "4500"
+                                            << "10500" << QRect(400, 100, 700, 300);
+    }
+    void windowSavedOutOfSightComesBackIntoView() {
+        QFETCH(QString, top);
+        QFETCH(QString, left);
+        QFETCH(QString, height);
+        QFETCH(QString, width);
+        QFETCH(QRect, shown);
+        p->store.save("form2", "Top   ", top.toStdString());
+        p->store.save("form2", "Left  ", left.toStdString());
+        p->store.save("form2", "Height", height.toStdString());
+        p->store.save("form2", "Width ", width.toStdString());
+        p->addTimer("一");
+        p->tick();
+        QCOMPARE(p->form()->geometry(), shown);
+        p->close(1);
+        // What is saved is where the window really was.
+        const auto& v = p->store.values;
+        const auto twips = [](int px) { return std::to_string(px * 15); };
+        QCOMPARE(v.at({"form2", "Top   "}), shown.y() == 7 ? std::string("105") : twips(shown.y()));
+        QCOMPARE(v.at({"form2", "Left  "}), shown.x() == 67 ? std::string("1000") : twips(shown.x()));
+        QCOMPARE(v.at({"form2", "Height"}), twips(shown.height()));
+        QCOMPARE(v.at({"form2", "Width "}), shown.width() == 626 ? std::string("9390") : twips(shown.width()));
+    }
+
     void maximisedWindowReopensMaximised() {
         p->addTimer("一");
         p->tick();
