@@ -8,7 +8,8 @@ target_sources(ui PRIVATE
 set(MAYORIN_HELP_SOURCE_DIR ${PROJECT_SOURCE_DIR}/resources/help)
 set(MAYORIN_HELP_FILE "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Mayorin。ヘルプ.chm")
 find_program(MAYORIN_CHMCMD chmcmd)
-if(MAYORIN_CHMCMD)
+find_program(MAYORIN_ICONV iconv)
+if(MAYORIN_CHMCMD AND MAYORIN_ICONV)
     file(GLOB MAYORIN_HELP_PAGES CONFIGURE_DEPENDS
         ${MAYORIN_HELP_SOURCE_DIR}/*.html ${MAYORIN_HELP_SOURCE_DIR}/*.css
         ${MAYORIN_HELP_SOURCE_DIR}/*.hhc ${MAYORIN_HELP_SOURCE_DIR}/*.hhp)
@@ -18,6 +19,9 @@ if(MAYORIN_CHMCMD)
         OUTPUT "${MAYORIN_HELP_FILE}"
         COMMAND ${CMAKE_COMMAND} -E rm -rf ${MAYORIN_HELP_WORK}
         COMMAND ${CMAKE_COMMAND} -E copy_directory ${MAYORIN_HELP_SOURCE_DIR} ${MAYORIN_HELP_WORK}
+        # Viewers read the project and the contents in the code page of the help's language.
+        COMMAND ${MAYORIN_ICONV} -f UTF-8 -t CP932 -o ${MAYORIN_HELP_WORK}/toc.hhc ${MAYORIN_HELP_SOURCE_DIR}/toc.hhc
+        COMMAND ${MAYORIN_ICONV} -f UTF-8 -t CP932 -o ${MAYORIN_HELP_WORK}/mayorin.hhp ${MAYORIN_HELP_SOURCE_DIR}/mayorin.hhp
         COMMAND ${CMAKE_COMMAND} -E chdir ${MAYORIN_HELP_WORK} ${MAYORIN_CHMCMD} mayorin.hhp
         COMMAND ${CMAKE_COMMAND} -E copy ${MAYORIN_HELP_WORK}/mayorin-help.chm "${MAYORIN_HELP_FILE}"
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
@@ -27,5 +31,5 @@ if(MAYORIN_CHMCMD)
     add_custom_target(mayorin_help ALL DEPENDS "${MAYORIN_HELP_FILE}")
     add_dependencies(ui mayorin_help)
 else()
-    message(WARNING "chmcmd (fp-utils) not found: the help file is not built")
+    message(WARNING "chmcmd (fp-utils) or iconv not found: the help file is not built")
 endif()
