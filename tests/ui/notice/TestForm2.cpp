@@ -3,6 +3,7 @@
 // test moves it.
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QPointer>
 #include <QtTest>
 
 #include "tests/ui/notice/NoticeHarness.h"
@@ -236,6 +237,24 @@ private slots:
         p->tick();
         QCOMPARE(message->text().trimmed(), QString("の時間です。"));
         QCOMPARE(message->font().pixelSize(), 19);
+    }
+
+    void windowClosedWhileTheBoxIsUpStillLogsTheExtension() {
+        // The program may close the window (at its end) while the box waits; the window is then
+        // gone when the box returns, and the extension finishes without it.
+        p->addTimer("お茶");
+        p->tick();
+        p->messages.whileShown = [this] {
+            ui::closeNoticeWindow(p->ctx);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        };
+        const QPointer<ui::Form2> window = p->form();
+        QTest::mouseClick(p->button(2), Qt::LeftButton);
+        QVERIFY(window.isNull());
+        QVERIFY(!p->form());
+        QCOMPARE(p->st.ReservationCount, 1);
+        QCOMPARE(p->log.lines.back(), "［延長］," + kStamp + ",,お茶,予約の延長,予約データ数=1,,,,");
+        QVERIFY(p->errors.reports.empty());
     }
 
     void failedExtensionIsNotAnnounced() {
