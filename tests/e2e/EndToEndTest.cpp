@@ -325,6 +325,7 @@ TEST(EndToEnd, dueRowsAreNotifiedRescheduledOrRemovedAndSavedOnSigterm) {
             const long long at = parseStamp(f[1], f[2]);
             const long long due = std::stoll((*expected[k].row)[8]);
             EXPECT_EQ(f[0], expected[k].tag) << l;
+            EXPECT_EQ(f[1], dateColumn(at)) << l; // the weekday too
             EXPECT_EQ(f[3], " + " + durationText(at - due)) << l;
             EXPECT_EQ(f[4], (*expected[k].row)[2]) << l;
             EXPECT_EQ(f[5], expected[k].round) << l;
