@@ -111,8 +111,8 @@ void fitText(QLabel* label, int designPixelSize) {
 // The extension minutes offered; "40" stands twice in the list the program has always shown.
 const QStringList kMinutes = {"1", "2", "3", "5", "10", "15", "20", "25", "30", "40", "40", "50", "60"};
 
-// Counts the failures an operation reports while still handing each one on, so that the window
-// can tell whether the store operations it called went through.
+// Counts the failures reported through it while still handing each one on, so that the window
+// can tell whether the operations it called went through.
 class CountingErrors final : public platform::ErrorSink {
 public:
     explicit CountingErrors(platform::ErrorSink& inner) : m_inner(inner) {}
@@ -125,6 +125,11 @@ public:
 private:
     platform::ErrorSink& m_inner;
 };
+
+// The same program state and platform, with failures going to another sink.
+core::Env withErrors(const core::Env& env, platform::ErrorSink& errors) {
+    return core::Env{env.st, env.clock, env.codePage, errors, env.messages, env.log, env.settings, env.entryList};
+}
 
 } // namespace
 
@@ -354,9 +359,10 @@ void Form2::Form_Resize() {
 }
 
 void Form2::Timer1_Timer() {
-    core::Env& env = m_ctx.env;
-    core::State& st = env.st;
-    core::guarded(env.errors, kTimer1Timer, [&] {
+    core::State& st = m_ctx.env.st;
+    CountingErrors counted(m_ctx.env.errors);
+    core::Env env = withErrors(m_ctx.env, counted);
+    core::guarded(counted, kTimer1Timer, [&] {
         // The sound cycle: 1 starts the chime, then it counts up to 50 and rests at 0. The resident
         // tick sets it back to 1 for a new notice only once it is idle or past 20.
         switch (st.NoticeSoundCounter) {
@@ -384,6 +390,11 @@ void Form2::Timer1_Timer() {
                 qs("経過時間　" + core::byouModosu(env, core::decimalText(core::genByou(env) - due), 2)));
         }
     });
+    if (counted.count != 0) {
+        // The same failure would come back every 100 ms and pile report upon report while the
+        // first one is still being shown: the window's clock stops at the first.
+        m_timer1->stop();
+    }
 }
 
 void Form2::ongaku() {
@@ -428,7 +439,7 @@ void Form2::Command1_Click(int index) {
         // The store operations report their own failures; a failed step ends the extension here,
         // so that the user is never told of an extension that was not made.
         CountingErrors counted(env.errors);
-        core::Env local{st, env.clock, env.codePage, counted, env.messages, env.log, env.settings, env.entryList};
+        core::Env local = withErrors(env, counted);
         const std::string text = m_combo1->currentText().toStdString();
         const std::int16_t minutes = core::toInt16(core::value(core::suu_syusei(local, text, 5, 10)));
         if (counted.count == 0) {

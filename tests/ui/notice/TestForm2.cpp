@@ -543,6 +543,8 @@ private slots:
                                 << "Form_Unload F2";
         QTest::newRow("timer") << "timer"
                                << "Timer1_Timer F2";
+        QTest::newRow("timer again") << "every step"
+                                     << "Timer1_Timer F2";
         QTest::newRow("sound") << "open"
                                << "ongaku F2";
         QTest::newRow("texts") << "stray"
@@ -570,6 +572,18 @@ private slots:
         } else if (provoke == "timer") {
             p->sound.failAt = "Close";
             p->step();
+        } else if (provoke == "every step") {
+            // A failure that every step meets stops the window's clock: one report, not one
+            // every 100 ms.
+            p->close(0);
+            ui::openNoticeWindow(p->ctx);
+            ui::appendNoticeLine(p->ctx, "迷子");
+            ui::selectTopNotice(p->ctx);
+            p->errors.reports.clear();
+            auto* timer = p->child<QTimer>("Timer1");
+            QVERIFY(timer->isActive());
+            QTest::qWait(450);
+            QVERIFY(!timer->isActive());
         } else if (provoke == "open") {
             p->sound.failAt = "Open";
             p->step();
