@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QPlainTextEdit>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -17,6 +19,7 @@
 #include <QtTest>
 
 #include "persist/DataFile.h"
+#include "persist/ErrorReporter.h"
 #include "persist/Settings.h"
 #include "platform/HelpOpener.h"
 #include "tests/support/TestEnv.h"
@@ -136,6 +139,7 @@ private slots:
     void closeRequestDuringStartUpWaitsForIt();
     void duplicateStartIgnoredGoesOn();
     void doubleClickOpensEntryWindowOnce();
+    void unwritableDataFileIsReportedAndTheEndGoesOn();
     void help_data();
     void help();
 };
@@ -376,6 +380,59 @@ void TestForm4::doubleClickOpensEntryWindowOnce() {
     QTRY_VERIFY(r.form->hasEnded());
     QVERIFY(!r.te.st.EntryWindowOpen);
     QVERIFY(r.ctx.entry == nullptr);
+}
+
+// The real error reporter, wired to the resident window as the program wires it: a data file that
+// cannot be written at the end is reported once, and the end still logs and clears the marker.
+void TestForm4::unwritableDataFileIsReportedAndTheEndGoesOn() {
+    struct Link final : persist::MessageDialogHost, persist::ResidentHost {
+        ui::Form4* form = nullptr;
+        int closeRequests = 0;
+        void showMessageDialog() override { form->showMessageDialog(); }
+        void requestClose() override {
+            ++closeRequests;
+            form->requestClose();
+        }
+    };
+    // Built in the program's order: the environment names the reporter before it exists.
+    struct ReporterRig {
+        test::TestEnv te;
+        Link link;
+        core::Env env{te.st, te.clock, te.codePage, reporter, te.messages, te.log, te.settings};
+        persist::ErrorReporter reporter{env, link, link};
+        persist::Settings settings{te.settings};
+        test::FakeSound sound;
+        FakeHelp help;
+        test::FakeProcess process;
+        ui::UiContext ctx{env, settings, sound, help, process};
+        ui::Form4 form{ctx};
+        ReporterRig() { link.form = &form; }
+    } r;
+    QTemporaryDir dir;
+    const std::string appDir = dir.path().toStdString();
+    r.form.start(appDir);
+    // A folder where the data file should be: opening it for writing fails.
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Mayorin。保存.txt")));
+
+    QString errorText;
+    whenModal([&](QWidget* w) {
+        if (auto* body = w->findChild<QPlainTextEdit*>(QStringLiteral("Text1_0"))) {
+            errorText = body->toPlainText();
+        }
+        w->findChild<QAbstractButton*>(QStringLiteral("Command1_0"))->click();
+    });
+    r.form.closeFromSystem();
+    QTRY_VERIFY(r.form.hasEnded());
+    QCOMPARE(r.te.st.ErrorCount, std::int16_t(1));
+    QVERIFY2(errorText.contains(QStringLiteral("「Mayorin。保存.txt」の属性が[読み取り専用]")), qPrintable(errorText));
+    QCOMPARE(r.link.closeRequests, 1);
+    const std::vector<std::string> tail(r.te.log.lines.end() - 2, r.te.log.lines.end());
+    QCOMPARE(tail, (std::vector<std::string>{
+                       "※エラー, 2026/12/07(月),09:00:00,,,エラー75,発生場所kakikomi01 M4　保存,操作1,,,",
+                       "▲終了　, 2026/12/07(月),09:00:00,,,終了,Revision=68,レジストリ=0,エラー回数=1,,",
+                   }));
+    QCOMPARE(r.te.settings.get("form4", appDir, "<none>"), std::string(""));
+    QVERIFY(r.te.messages.shown.empty()); // no exit question, no abnormal-end box
 }
 
 void TestForm4::help_data() {
