@@ -8,6 +8,7 @@
 
 #include "platform/Clock.h"
 #include "platform/ErrorSink.h"
+#include "platform/HelpOpener.h"
 #include "platform/LogSink.h"
 #include "platform/MessagePresenter.h"
 #include "platform/ProcessControl.h"
@@ -86,6 +87,17 @@ public:
     void play() override { steps.push_back("Play"); }
     void close() override { steps.push_back("Close"); }
     std::vector<std::string> steps;
+};
+
+// Records every help file asked for; opens it or not as the test says.
+class FakeHelp final : public platform::HelpOpener {
+public:
+    bool open(const std::string& path) override {
+        opened.push_back(path);
+        return result;
+    }
+    bool result = true;
+    std::vector<std::string> opened;
 };
 
 // Records a request to end the process instead of ending it.

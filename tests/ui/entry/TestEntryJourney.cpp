@@ -30,11 +30,6 @@ using namespace mayorin;
 
 namespace {
 
-class FakeHelp final : public platform::HelpOpener {
-public:
-    bool open(const std::string&) override { return true; }
-};
-
 struct Program {
     Program() { clock.set(2026, 12, 7, 9, 0, 0); }
     QTemporaryDir dir;
@@ -48,7 +43,7 @@ struct Program {
     core::Env env{st, clock, codePage, errors, messages, log, backend};
     persist::Settings settings{backend};
     test::FakeSound sound;
-    FakeHelp help;
+    test::FakeHelp help;
     test::FakeProcess process;
     ui::UiContext ctx{env, settings, sound, help, process};
 };

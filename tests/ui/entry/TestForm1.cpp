@@ -38,15 +38,6 @@ using namespace mayorin;
 
 namespace {
 
-class FakeHelp final : public platform::HelpOpener {
-public:
-    bool open(const std::string& path) override {
-        opened.push_back(path);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
-
 // The program with fakes around it, except the operation log, which writes its real file into
 // a temporary program directory.
 struct Program {
@@ -67,7 +58,7 @@ struct Program {
     core::Env env{st, clock, codePage, errors, messages, log, backend};
     persist::Settings settings{backend};
     test::FakeSound sound;
-    FakeHelp help;
+    test::FakeHelp help;
     test::FakeProcess process;
     ui::UiContext ctx{env, settings, sound, help, process};
 };

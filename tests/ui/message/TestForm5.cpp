@@ -22,15 +22,6 @@ using namespace mayorin;
 
 namespace {
 
-class FakeHelp final : public platform::HelpOpener {
-public:
-    bool open(const std::string& path) override {
-        opened.push_back(path);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
-
 // A settings store whose writes fail, as a store on a read-only disk would.
 class FailingSettings final : public platform::SettingsBackend {
 public:
@@ -47,7 +38,7 @@ struct Harness {
     test::TestEnv t;
     persist::Settings settings{t.settings};
     test::FakeSound sound;
-    FakeHelp help;
+    test::FakeHelp help;
     test::FakeProcess process;
     ui::UiContext ctx{t.env, settings, sound, help, process};
 };

@@ -29,17 +29,12 @@ using platform::Answer;
 
 namespace {
 
-class FakeHelp final : public platform::HelpOpener {
-public:
-    bool open(const std::string&) override { return true; }
-};
-
 struct Harness {
     QTemporaryDir dir;
     test::TestEnv t;
     persist::Settings settings{t.settings};
     test::FakeSound sound;
-    FakeHelp help;
+    test::FakeHelp help;
     test::FakeProcess process;
     ui::UiContext ctx{t.env, settings, sound, help, process};
 };

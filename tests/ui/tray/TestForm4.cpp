@@ -32,16 +32,6 @@ using namespace mayorin;
 
 namespace {
 
-class FakeHelp final : public platform::HelpOpener {
-public:
-    bool open(const std::string& path) override {
-        opened.push_back(path);
-        return result;
-    }
-    bool result = true;
-    std::vector<std::string> opened;
-};
-
 // A resident window over fakes, its program directory a fresh temporary folder. The fake clock
 // stands at Monday 7 December 2026, 09:00:00.
 struct Rig {
@@ -49,7 +39,7 @@ struct Rig {
     test::TestEnv te;
     persist::Settings settings{te.settings};
     test::FakeSound sound;
-    FakeHelp help;
+    test::FakeHelp help;
     test::FakeProcess process;
     ui::UiContext ctx{te.env, settings, sound, help, process};
     std::unique_ptr<ui::Form4> form = std::make_unique<ui::Form4>(ctx);
@@ -402,7 +392,7 @@ void TestForm4::unwritableDataFileIsReportedAndTheEndGoesOn() {
         persist::ErrorReporter reporter{env, link, link};
         persist::Settings settings{te.settings};
         test::FakeSound sound;
-        FakeHelp help;
+        test::FakeHelp help;
         test::FakeProcess process;
         ui::UiContext ctx{env, settings, sound, help, process};
         ui::Form4 form{ctx};
