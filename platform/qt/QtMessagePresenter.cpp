@@ -42,8 +42,11 @@ Answer QtMessagePresenter::show(std::string_view text, std::string_view title, B
     QAbstractButton* yes = nullptr;
     QAbstractButton* no = nullptr;
     if (buttons == Buttons::YesNo) {
+        // The desktop is Japanese; Qt's own captions would be English without a translation.
         yes = box.addButton(QMessageBox::Yes);
+        yes->setText(QStringLiteral("はい(&Y)"));
         no = box.addButton(QMessageBox::No);
+        no->setText(QStringLiteral("いいえ(&N)"));
         box.setDefaultButton(defaultButton == Answer::No ? QMessageBox::No : QMessageBox::Yes);
     } else {
         ok = box.addButton(QMessageBox::Ok);

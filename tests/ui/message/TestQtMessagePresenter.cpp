@@ -94,6 +94,9 @@ private slots:
         QCOMPARE(seen.icon, QMessageBox::Question);
         QVERIFY(seen.onTop);
         QCOMPARE(seen.buttons.size(), Buttons(buttons) == Buttons::YesNo ? 2 : 1);
+        if (Buttons(buttons) == Buttons::YesNo) {
+            QCOMPARE(seen.buttons, (QStringList{QStringLiteral("いいえ(&N)"), QStringLiteral("はい(&Y)")}));
+        }
     }
 
     void iconsMapToTheirKinds() {
