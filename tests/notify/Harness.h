@@ -15,25 +15,9 @@
 #include "platform/CodePage.h"
 #include "tests/notify/NotifyFakes.h"
 #include "tests/support/Fakes.h"
+#include "tests/support/TempDir.h"
 
 namespace mayorin::test {
-
-// A directory of its own under the system's temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "mayorin-notify-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string path;
-};
 
 // One program with the real store, data file, settings logic and error reporter, and fakes for
 // the clock, the message boxes, the log, the settings backend, the windows and the tray.

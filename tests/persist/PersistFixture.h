@@ -13,27 +13,9 @@
 #include "persist/WindowHooks.h"
 #include "platform/CodePage.h"
 #include "tests/support/Fakes.h"
+#include "tests/support/TempDir.h"
 
 namespace mayorin::test {
-
-// A fresh temporary folder, removed with everything in it at the end.
-struct TempDir {
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "mayorin-persist-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string path;
-};
 
 inline std::string readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -19,6 +19,7 @@
 #include "persist/OperationLog.h"
 #include "persist/Settings.h"
 #include "tests/support/Fakes.h"
+#include "tests/ui/entry/EntryProgram.h"
 #include "ui/entry/Form1.h"
 #include "ui/entry/Form1Window.h"
 
@@ -26,33 +27,7 @@ using namespace mayorin;
 
 namespace {
 
-class NoHelp final : public platform::HelpOpener {
-public:
-    bool open(const std::string&) override { return true; }
-};
-
-struct Program {
-    Program() {
-        st.AppDir = dir.path().toStdString();
-        core::fillWeekdayNames(st);
-        core::hensu_kensuu(env);
-        clock.set(2026, 12, 7, 9, 0, 0);
-    }
-    QTemporaryDir dir;
-    core::State st;
-    test::FakeClock clock;
-    platform::IconvCodePage codePage;
-    test::RecordingErrors errors;
-    test::ScriptedMessages messages;
-    test::FakeSettings backend;
-    persist::OperationLog log{env};
-    core::Env env{st, clock, codePage, errors, messages, log, backend};
-    persist::Settings settings{backend};
-    test::FakeSound sound;
-    NoHelp help;
-    test::FakeProcess process;
-    ui::UiContext ctx{env, settings, sound, help, process};
-};
+using Program = test::EntryProgram;
 
 void settle() {
     for (int i = 0; i < 50; ++i) {

@@ -22,6 +22,7 @@
 #include "persist/OperationLog.h"
 #include "persist/Settings.h"
 #include "tests/support/Fakes.h"
+#include "tests/ui/entry/EntryProgram.h"
 #include "ui/entry/Form1Window.h"
 #include "ui/notice/Form2Window.h"
 #include "ui/tray/Form4.h"
@@ -30,23 +31,7 @@ using namespace mayorin;
 
 namespace {
 
-struct Program {
-    Program() { clock.set(2026, 12, 7, 9, 0, 0); }
-    QTemporaryDir dir;
-    core::State st;
-    test::FakeClock clock;
-    platform::IconvCodePage codePage;
-    test::RecordingErrors errors;
-    test::ScriptedMessages messages;
-    test::FakeSettings backend;
-    persist::OperationLog log{env};
-    core::Env env{st, clock, codePage, errors, messages, log, backend};
-    persist::Settings settings{backend};
-    test::FakeSound sound;
-    test::FakeHelp help;
-    test::FakeProcess process;
-    ui::UiContext ctx{env, settings, sound, help, process};
-};
+using Program = test::EntryProgram;
 
 std::vector<std::string> logLines(const Program& p) {
     std::vector<std::string> lines;

@@ -30,6 +30,7 @@
 #include "persist/OperationLog.h"
 #include "persist/Settings.h"
 #include "tests/support/Fakes.h"
+#include "tests/ui/entry/EntryProgram.h"
 #include "ui/entry/Form1.h"
 #include "ui/entry/Form1Window.h"
 #include "ui/names/Form3.h"
@@ -38,30 +39,7 @@ using namespace mayorin;
 
 namespace {
 
-// The program with fakes around it, except the operation log, which writes its real file into
-// a temporary program directory.
-struct Program {
-    Program() {
-        st.AppDir = dir.path().toStdString();
-        core::fillWeekdayNames(st);
-        core::hensu_kensuu(env);
-        clock.set(2026, 12, 7, 9, 0, 0); // a Monday
-    }
-    QTemporaryDir dir;
-    core::State st;
-    test::FakeClock clock;
-    platform::IconvCodePage codePage;
-    test::RecordingErrors errors;
-    test::ScriptedMessages messages;
-    test::FakeSettings backend;
-    persist::OperationLog log{env};
-    core::Env env{st, clock, codePage, errors, messages, log, backend};
-    persist::Settings settings{backend};
-    test::FakeSound sound;
-    test::FakeHelp help;
-    test::FakeProcess process;
-    ui::UiContext ctx{env, settings, sound, help, process};
-};
+using Program = test::EntryProgram;
 
 // The seconds stamp of a local moment, from the standard calendar: day 1 is 1 January of year 1.
 double stamp(int y, int m, int d, int h, int mi, int s = 0) {
