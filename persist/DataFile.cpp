@@ -67,16 +67,18 @@ void parseLine(core::Env& env, std::string_view line) {
     for (auto& slot : row) {
         slot.clear();
     }
-    std::size_t n = 0;
-    // The walk counts characters with a 16-bit counter: a line past 32767 characters overflows.
+    // The walk counts the line's characters with a 16-bit counter: a line past 32767 characters
+    // overflows, a comment as much as any other.
     std::int32_t characters = 0;
-    std::size_t runStart = 0;
-    std::size_t i = 0;
-    for (; i < line.size(); ++i) {
-        const char c = line[i];
+    for (const char c : line) {
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters > 32767) {
             core::throwOverflow();
         }
+    }
+    std::size_t n = 0;
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
         if (c == '\'' || c == ',') {
             row[n].append(line.substr(runStart, i - runStart));
             if (c == '\'') {
@@ -89,12 +91,6 @@ void parseLine(core::Env& env, std::string_view line) {
         }
     }
     if (runStart < line.size()) {
-        // The characters after the comment mark still count.
-        for (std::size_t j = i; j < line.size(); ++j) {
-            if ((static_cast<unsigned char>(line[j]) & 0xC0) != 0x80 && ++characters > 32767) {
-                core::throwOverflow();
-            }
-        }
         row[n].append(line.substr(runStart));
     }
 

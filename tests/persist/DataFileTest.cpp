@@ -290,13 +290,16 @@ TEST_F(DataFileTest, OverLongLineIsReportedAndTheFileKeptAside) {
     for (int i = 0; i < 32762; ++i) {
         wide += "あ";
     }
-    const std::string content =
-        std::string(kHeader) + "\r\n" + longest + "\r\n" + wide + "\r\n" + tooLong + "\r\n02,,,after,,,,,,,\r\n";
+    const std::string longComment = "'" + std::string(32767, 'z'); // a comment counts as well
+    const std::string content = std::string(kHeader) + "\r\n" + longest + "\r\n" + wide + "\r\n" + tooLong + "\r\n" +
+                                longComment + "\r\n02,,,after,,,,,,,\r\n";
     putFile(content);
     yomikomi01(f.env);
-    ASSERT_EQ(f.errors.reports.size(), 1u);
-    EXPECT_EQ(f.errors.reports[0].location, "yomikomi02 M4　読込仕分");
-    EXPECT_EQ(f.errors.reports[0].code, 6);
+    ASSERT_EQ(f.errors.reports.size(), 2u);
+    for (const auto& r : f.errors.reports) {
+        EXPECT_EQ(r.location, "yomikomi02 M4　読込仕分");
+        EXPECT_EQ(r.code, 6);
+    }
     EXPECT_EQ(f.st.NameHistoryCount[1], 2);
     EXPECT_EQ(f.st.NameHistoryCount[0], 1); // reading goes on after the failed line
     EXPECT_EQ(backups(), std::vector<std::string>{"Mayorin。保存.txt.backup-20261207-045012"});
