@@ -1,5 +1,6 @@
 #include "persist/Settings.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -94,8 +95,22 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The plain decimal text of a single-precision value: its shortest form as a float ("1234.56"),
+// not the longer digits of the same value as a double.
 std::string numberText(double v) {
-    return core::decimalText(static_cast<double>(static_cast<float>(v)));
+    const float f = static_cast<float>(v);
+    if (!std::isfinite(f)) {
+        return core::decimalText(static_cast<double>(f)); // an overflow, as for any number text
+    }
+    if (f == 0.0F) {
+        return "0";
+    }
+    char buf[64];
+    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, f, std::chars_format::fixed);
+    if (ec != std::errc()) {
+        return core::decimalText(static_cast<double>(f));
+    }
+    return std::string(buf, ptr);
 }
 
 } // namespace

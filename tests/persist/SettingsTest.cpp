@@ -143,14 +143,15 @@ TEST(Settings, KeysCarryTheirTrailingBlanks) {
 TEST(Settings, NoticeWindowStateIsSavedFirstAndReadBackWithNormalGeometry) {
     OrderedSettings backend;
     Settings s(backend);
-    s.rejisutory04(2, {120, 240, 3000.5, 8000});
-    EXPECT_EQ(backend.saves, (std::vector<std::string>{"form2/WindowState=2", "form2/Top   =120", "form2/Left  =240",
+    s.rejisutory04(2, {120, 240.1, 3000.5, 8000});
+    // Single-precision numbers in their own shortest decimal form.
+    EXPECT_EQ(backend.saves, (std::vector<std::string>{"form2/WindowState=2", "form2/Top   =120", "form2/Left  =240.1",
                                                        "form2/Height=3000.5", "form2/Width =8000"}));
     int state = 0;
     const Geometry g = s.rejisutory03(state);
     EXPECT_EQ(state, 2);
     EXPECT_EQ(g.top, 120);
-    EXPECT_EQ(g.left, 240);
+    EXPECT_EQ(g.left, static_cast<double>(240.1F));
     EXPECT_EQ(g.height, 3000.5);
     EXPECT_EQ(g.width, 8000);
 
