@@ -47,6 +47,11 @@ std::string QtSettingsBackend::get(std::string_view section, std::string_view ke
     if (!v.isValid()) {
         return std::string(fallback);
     }
+    // A value written by hand with a comma and no quotes (the release message is never written by
+    // the program) reads as a list; as one text it would be lost.
+    if (v.typeId() == QMetaType::QStringList) {
+        return v.toStringList().join(QStringLiteral(", ")).toStdString();
+    }
     return v.toString().toStdString();
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -73,6 +74,17 @@ TEST_F(QtSettingsBackendTest, ValuesRoundTripExactly) {
     for (std::size_t i = 0; i < values.size(); ++i) {
         EXPECT_EQ(s->get("ver", std::to_string(i), "missing"), values[i]) << i;
     }
+}
+
+TEST_F(QtSettingsBackendTest, HandWrittenValueWithCommasReadsAsOneText) {
+    {
+        QFile f(iniPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[ver]\n68=今回は, 変更点,あり\n69=\"a, b\"\n");
+    }
+    auto s = reopen();
+    EXPECT_EQ(s->get("ver", "68", "missing"), "今回は, 変更点, あり");
+    EXPECT_EQ(s->get("ver", "69", "missing"), "a, b");
 }
 
 TEST_F(QtSettingsBackendTest, MissingKeyOrSectionGivesTheFallback) {
