@@ -430,7 +430,9 @@ private slots:
             button(w, 1)->click();
         });
         ui::showMessageDialog(h->ctx);
+        QVERIFY(!d.stuck);
         QVERIFY(stillOpen);
+        QCOMPARE(h->help.opened, std::vector<std::string>{"/home/user/予定/Mayorin。ヘルプ.chm"});
         QCOMPARE(w_helpMenuTitle(), QStringLiteral("ヘルプ"));
     }
 
