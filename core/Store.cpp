@@ -92,6 +92,13 @@ std::string normalizeField(Env& env, std::string_view text, int f, int sideCode)
     }
 }
 
+// A text that states the number 0, as a stored phase counter does (" 0"); an empty text or one
+// without a number is not one.
+bool isStoredZero(std::string_view text) {
+    const std::string_view t = utf8::trimBlanks(text);
+    return !t.empty() && t.front() >= '0' && t.front() <= '9' && value(t) == 0;
+}
+
 std::string kindFor(const Fields& row, int sideCode) {
     switch (sideCode) {
     case 0:
@@ -135,7 +142,10 @@ void buildSpareRow(Env& env, std::int16_t sideCode) {
     if (k == 0 || k == 10) {
         t = "0";
     } else if (k == 1) {
-        if (value(t) < 1) {
+        // A counter of 0 read back from the data file belongs to a row waiting for the end of
+        // its last cycle and is kept; starting the count afresh would run every cycle again.
+        // The entry window leaves the counter empty.
+        if (value(t) < 1 && !isStoredZero(t)) {
             t = spacedDecimalText(2 * value(row[8]) - 1);
         }
     } else if (k >= 2 && k <= 5) {
@@ -351,7 +361,9 @@ std::int16_t hSakujo(Env& env, std::int16_t i) {
 }
 
 std::int16_t sakujo01(Env& env, std::int16_t i, std::int16_t last) {
-    return guarded(env.errors, kSakujo01, [&] { return deleteRow(env, i, last); });
+    // A refused delete has moved nothing. Its result is -1, never a row index, so that the caller
+    // does not take it for the new count: 0 would empty the table when the only row was deleted.
+    return guardedOr(env.errors, kSakujo01, std::int16_t{-1}, [&] { return deleteRow(env, i, last); });
 }
 
 void sakujyo_modosu(Env& env) {

@@ -10,14 +10,14 @@
 // deleting with multi-level restore, the display-name history and the name check.
 namespace mayorin::core {
 
-void hensu_kensuu(Env& env);                                   // "hensu_kensuu M2"
-void tuika03(Env& env, std::int16_t sideCode);                 // "tuika03 M2"
-void tuika_mein(Env& env);                                     // "tuika_mein M2"
-std::int16_t narabikae(Env& env, std::int16_t n);              // "narabikae M2", 0 after a failure
-std::int16_t hSakujo(Env& env, std::int16_t i);                // "hSakujo M2"
-std::int16_t sakujo01(Env& env, std::int16_t i, std::int16_t last); // "sakujo01 M2"
-void sakujyo_modosu(Env& env);                                 // "sakujyo_modosu M2"
-void rireki01(Env& env, std::int16_t side);                    // "rireki01 M2"
+void hensu_kensuu(Env& env);                                        // "hensu_kensuu M2"
+void tuika03(Env& env, std::int16_t sideCode);                      // "tuika03 M2"
+void tuika_mein(Env& env);                                          // "tuika_mein M2"
+std::int16_t narabikae(Env& env, std::int16_t n);                   // "narabikae M2", 0 after a failure
+std::int16_t hSakujo(Env& env, std::int16_t i);                     // "hSakujo M2"
+std::int16_t sakujo01(Env& env, std::int16_t i, std::int16_t last); // "sakujo01 M2", -1 after a failure
+void sakujyo_modosu(Env& env);                                      // "sakujyo_modosu M2"
+void rireki01(Env& env, std::int16_t side);                         // "rireki01 M2"
 
 // Checks a display name; returns "" when it may be used, else "使用禁止文字が含まれています。"
 // after telling the user why. When storable is given it receives the name in the form the data

@@ -48,8 +48,11 @@ protected:
     // What the entry window does for list item i, for delete-all and for restore.
     void deleteItem(int i) {
         st().DeleteBatchCount = add16(st().DeleteBatchCount, 1);
-        st().ReservationCount = sakujo01(t.env, static_cast<std::int16_t>(st().ReservationCount - 1 - i),
-                                         static_cast<std::int16_t>(st().ReservationCount - 1));
+        const auto last = static_cast<std::int16_t>(st().ReservationCount - 1);
+        const std::int16_t result = sakujo01(t.env, static_cast<std::int16_t>(last - i), last);
+        if (result == last) {
+            st().ReservationCount = result;
+        }
     }
     void deleteAll() {
         st().DeleteBatchCount = add16(st().DeleteBatchCount, 1);
@@ -150,6 +153,10 @@ TEST_F(StoreTest, BuiltRowsGetKindAndMode) {
         {0, "", "0", "5", "", "", "150", {"", "1", " 197", "", "00", "05", "00", "00", " 99"}},
         {1, "", "0", "5", "", "", "1", {"", "1", " 1", "", "00", "05", "00", "00", " 1"}},
         {0, " 4", "0", "5", "", "", "3", {"", "1", " 4", "", "00", "05", "00", "00", " 3"}},
+        // read back while waiting for the end of its last cycle: the counter stays 0
+        {1, " 0", "0", "5", "", "", "3", {"", "1", " 0", "", "00", "05", "00", "00", " 3"}},
+        {1, "-1", "0", "5", "", "", "3", {"", "1", " 5", "", "00", "05", "00", "00", " 3"}},
+        {1, "x", "0", "5", "", "", "3", {"", "1", " 5", "", "00", "05", "00", "00", " 3"}},
         {2, "0", "7", "30", "5", "", "", {"", "2", "0", "", "07", "30", "05", "", ""}},
         {2, "1", "7", "30", "", "31", "", {"", "3", "1", "", "07", "30", "", "31", ""}},
         {2, "0", "7", "30", "5", "15", "", {"", "4", "0", "", "07", "30", "05", "15", ""}},
@@ -432,8 +439,22 @@ TEST_F(StoreTest, BlankingARowOutsideTheTableIsReportedByHSakujo) {
 
 TEST_F(StoreTest, DeletingPastTheSpareRowIsReportedBySakujo01) {
     add("a", " 1");
-    EXPECT_EQ(sakujo01(t.env, 0, 1), 0); // row 2 does not exist
+    EXPECT_EQ(sakujo01(t.env, 0, 1), -1); // row 2 does not exist
     expectOneReport("sakujo01 M2");
+    EXPECT_EQ(row(0)[kName], "a");
+    EXPECT_EQ(st().DeletedCount, 0);
+}
+
+TEST_F(StoreTest, FullRestoreAreaRefusesTheDeleteAndKeepsTheOnlyRow) {
+    st().DeletedCount = 32767;
+    hensu_kensuu(t.env);
+    add("only", " 1");
+    deleteItem(0); // what the entry window does: the result becomes the count unless it is refused
+    expectOneReport("sakujo01 M2");
+    EXPECT_EQ(t.errors.reports[0].code, kOverflow);
+    EXPECT_EQ(st().ReservationCount, 1);
+    EXPECT_EQ(row(0)[kName], "only");
+    EXPECT_EQ(st().DeletedCount, 32767);
 }
 
 TEST_F(StoreTest, UnreadableBatchNumberIsReportedBySakujyoModosu) {
