@@ -263,6 +263,44 @@ private slots:
         QCOMPARE(entryNames(0), (QStringList{"A", "予定Ｅ", "B", "C", "D"}));
     }
 
+    // Reservations added in the entry window while the editor is open: "Ｏ Ｋ" writes back the
+    // side as it stands at that moment, so a known name keeps the values just stored with it and
+    // a name the editor never listed is dropped.
+    void addsWhileOpenAreTakenAtWriteBack() {
+        seed(0, {"A", "B"});
+        ui::openEntryWindow(h->ctx);
+        ui::Form1* entry = h->ctx.entry;
+        ui::Form3* f = open(0);
+        list(f)->setCurrentRow(1);
+        button(f, 1)->click();
+        QCOMPARE(listOf(f), (QStringList{"B", "A"}));
+
+        auto add = [&](const char* name, const char* minutes) {
+            entry->findChild<QComboBox*>("Combo1_3")->setEditText(QString::fromUtf8(name));
+            entry->findChild<QComboBox*>("Combo1_5")->setEditText(QString::fromUtf8(minutes));
+            entry->Command1_Click(0);
+        };
+        add("A", "40");
+        add("C", "7");
+        QCOMPARE(h->t.st.NameHistoryCount[0], 3);
+        QCOMPARE(entryNames(0), (QStringList{"A", "B", "C"}));
+        QCOMPARE(listOf(f), (QStringList{"B", "A"}));
+
+        button(f, 5)->click();
+        settle();
+        QVERIFY(h->t.errors.reports.empty());
+        QCOMPARE(h->t.st.NameHistoryCount[0], 2);
+        QVERIFY(h->t.st.NameHistory.entry(0, 0) == remembered("B", 2));
+        const core::Fields& a = h->t.st.NameHistory.entry(0, 1);
+        QCOMPARE(a[core::kName], std::string("A"));
+        QCOMPARE(a[5], std::string("40"));
+        QCOMPARE(a[core::kNextSecond], h->t.st.ReservationTable[0][core::kNextSecond]); // the later of the two
+        QVERIFY(h->t.st.NameHistory.entry(0, 2) == core::Fields{});
+        QCOMPARE(h->t.st.NameHistory.findLast(0, "C", 2), -1);
+        QCOMPARE(entryNames(0), (QStringList{"B", "A"}));
+        QCOMPARE(h->t.st.ReservationCount, 2);
+    }
+
     void namesAlreadyInTheListAreRefused() {
         seed(0, {"A", "B"});
         ui::Form3* f = open(0);
