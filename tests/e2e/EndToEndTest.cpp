@@ -236,10 +236,14 @@ TEST(EndToEnd, dueRowsAreNotifiedRescheduledOrRemovedAndSavedOnSigterm) {
     const year_month_day today = now.ymd;
     const std::string dd = two(unsigned(today.day()));
     const std::string mm = two(unsigned(today.month()));
-    // Today's weekday and the one two days later, in the week's order (Sunday first).
-    const int wdLater = (now.weekday + 2) % 7;
-    const std::string weekdaySet = now.weekday < wdLater ? std::string(kWeekdays[now.weekday]) + kWeekdays[wdLater]
-                                                         : std::string(kWeekdays[wdLater]) + kWeekdays[now.weekday];
+    // The weekday row's own due day and the one two days later, in the week's order (Sunday
+    // first). Its due day, not today: a run just after midnight finds it due since yesterday.
+    const long long weekdayDue = n - 100;
+    const sys_days weekdayDueDay = kDayZero + days{weekdayDue / 86400};
+    const int wdDue = int(weekday{weekdayDueDay}.c_encoding());
+    const int wdLater = (wdDue + 2) % 7;
+    const std::string weekdaySet = wdDue < wdLater ? std::string(kWeekdays[wdDue]) + kWeekdays[wdLater]
+                                                   : std::string(kWeekdays[wdLater]) + kWeekdays[wdDue];
 
     // Due rows, soonest first, each late by more than the three seconds of grace.
     const std::vector<std::string> single = {"0", "0", "卵", "00", "03", "00", "00", " 0", sp(n - 600)};
@@ -247,7 +251,7 @@ TEST(EndToEnd, dueRowsAreNotifiedRescheduledOrRemovedAndSavedOnSigterm) {
     const std::vector<std::string> daily = {"2", "1", "朝会", "00", "00", "", "", "", sp(n - 400)};
     const std::vector<std::string> monthly = {"3", "1", "月次報告", "00", "00", "", dd, "", sp(n - 300)};
     const std::vector<std::string> yearlyOnce = {"4", "0", "記念日", "00", "00", mm, dd, "", sp(n - 200)};
-    const std::vector<std::string> weekdays = {"5", "2", "ゴミ出し", "00", "00", "", "", weekdaySet, sp(n - 100)};
+    const std::vector<std::string> weekdays = {"5", "2", "ゴミ出し", "00", "00", "", "", weekdaySet, sp(weekdayDue)};
     const std::vector<std::string> extension = {"10", "0", "会議", "", " 5", "", "", sp(n - 350), sp(n - 50)};
     // Rows that are not due keep every field.
     const std::vector<std::string> later1 = {"0", "0", "パン", "00", "30", "00", "00", " 0", sp(n + 100000)};
@@ -358,7 +362,7 @@ TEST(EndToEnd, dueRowsAreNotifiedRescheduledOrRemovedAndSavedOnSigterm) {
     if (!nextMonth.ok()) {
         nextMonth = nextMonth.year() / nextMonth.month() / last;
     }
-    const year_month_day inTwoDays{day + days{2}};
+    const year_month_day twoDaysAfterDue{weekdayDueDay + days{2}};
 
     std::vector<std::string> cycleAfter = cycle;
     cycleAfter[1] = " 0";
@@ -370,7 +374,7 @@ TEST(EndToEnd, dueRowsAreNotifiedRescheduledOrRemovedAndSavedOnSigterm) {
     std::vector<std::string> weekdaysAfter = weekdays;
     weekdaysAfter[1] = "0";
     weekdaysAfter[7] = kWeekdays[wdLater];
-    weekdaysAfter[8] = sp(stamp(inTwoDays, 0, 0, 0));
+    weekdaysAfter[8] = sp(stamp(twoDaysAfterDue, 0, 0, 0));
 
     std::vector<std::vector<std::string>> rows = {cycleAfter, dailyAfter, monthlyAfter, weekdaysAfter,
                                                   later1,     later2,     later3,       later4};
