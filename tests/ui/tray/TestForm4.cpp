@@ -24,6 +24,7 @@
 #include "platform/HelpOpener.h"
 #include "tests/support/TestEnv.h"
 #include "ui/UiContext.h"
+#include "ui/message/Form5.h"
 #include "ui/tray/Form4.h"
 #include "ui/tray/Help.h"
 #include "ui/tray/SystemSignals.h"
@@ -119,6 +120,7 @@ private slots:
     void cleanup();
     void trayIconAndMenu();
     void messageItemShownOnlyWithReleaseMessage();
+    void menuItemsOpenTheirWindows();
     void exitQuestion_data();
     void exitQuestion();
     void noThenPlainExitKeepsSettings();
@@ -184,6 +186,50 @@ void TestForm4::messageItemShownOnlyWithReleaseMessage() {
         r.form->start(r.appDir());
         QCOMPARE(r.item("renraku")->isVisible(), withMessage);
     }
+}
+
+// "バージョン情報" and "メッセージ" show the message dialog modally in their own contents; the
+// release message shows from the menu even when it is hidden at start. "予約する。" opens the
+// entry window.
+void TestForm4::menuItemsOpenTheirWindows() {
+    Rig r;
+    r.te.settings.save("ver", "68", "お知らせです。");
+    r.te.settings.save("ver", "msse_h", "1");
+    r.form->start(r.appDir());
+    QVERIFY(r.te.st.MessageMode != 5); // not shown at start
+
+    struct Case {
+        const char* item;
+        int mode;
+        QString bodyStart;
+    };
+    for (const Case& c :
+         {Case{"ver_f4", 0, QStringLiteral("　【　バージョン情報　】\n\nMayorin。\nバージョン　1.1.68")},
+          Case{"renraku", 5, QStringLiteral("お知らせです。")}}) {
+        int mode = -1;
+        QString body;
+        bool modal = false;
+        whenModal([&](QWidget* w) {
+            mode = r.te.st.MessageMode;
+            modal = w->isModal();
+            if (auto* text = w->findChild<QPlainTextEdit*>(QStringLiteral("Text1_0"))) {
+                body = text->toPlainText();
+            }
+            ui::closeMessageDialog(r.ctx);
+        });
+        r.item(c.item)->trigger();
+        QVERIFY2(modal, c.item);
+        QCOMPARE(mode, c.mode);
+        QVERIFY2(body.startsWith(c.bodyStart), qPrintable(body));
+    }
+
+    QVERIFY(!r.te.st.EntryWindowOpen);
+    r.item("tasuku_aikon_hyouji")->trigger();
+    QVERIFY(r.te.st.EntryWindowOpen);
+    QVERIFY(r.ctx.entry != nullptr);
+    QVERIFY(r.te.errors.reports.empty());
+    r.form->closeFromSystem();
+    QTRY_VERIFY(r.form->hasEnded());
 }
 
 void TestForm4::exitQuestion_data() {
