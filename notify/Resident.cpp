@@ -138,11 +138,16 @@ void ResidentController::unload() {
         core::State& st = m_env.st;
         m_shell.setTickEnabled(false);
         m_shell.closeOtherWindows();
-        if (st.ErrorCount <= kMaxErrorsForNormalEnd) {
-            if (st.DeleteSettingsOnExit == 1) {
-                m_settings.deleteAll();
-            }
+        // Errors reported during the shut-down itself count too: once they bring the count above
+        // two, nothing more is saved and the end is the abnormal one.
+        const auto normalEnd = [&st] { return st.ErrorCount <= kMaxErrorsForNormalEnd; };
+        if (normalEnd() && st.DeleteSettingsOnExit == 1) {
+            m_settings.deleteAll();
+        }
+        if (normalEnd()) {
             persist::kakikomi01(m_env);
+        }
+        if (normalEnd()) {
             m_env.log.kiloku("▲終了　," + logStamp(m_env) + ",,,終了,Revision=" + revisionText() +
                              ",レジストリ=" + std::to_string(st.DeleteSettingsOnExit) +
                              ",エラー回数=" + std::to_string(st.ErrorCount) + ",,");

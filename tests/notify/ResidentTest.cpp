@@ -470,6 +470,43 @@ TEST(ResidentExit, MoreThanTwoErrorsEndAbnormallyWithoutSaving) {
     EXPECT_EQ(h.shell.calls.back(), "endProcess");
 }
 
+TEST(ResidentExit, DataFileFailureDuringTheEndCountsTowardsTheAbnormalEnd) {
+    struct Case {
+        std::int16_t errorsBefore;
+        std::string endLine;
+        bool abnormalBox;
+    };
+    const std::vector<Case> cases = {
+        {1, "▲終了　," + kMonday + ",09:00:00,,,終了,Revision=68,レジストリ=0,エラー回数=2,,", false},
+        {2, "▲終了Ｅ," + kMonday + ",09:00:00,,,異常終了,Revision=68,,エラー回数=3,,", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.errorsBefore);
+        Harness h;
+        h.add(2, "0", "会議", "10", "0", "", "", "");
+        // A folder where the data file should be: it cannot be written.
+        std::filesystem::create_directory(persist::dataFilePath(h.st));
+        h.st.ErrorCount = c.errorsBefore;
+
+        ASSERT_TRUE(h.controller.queryUnload(CloseReason::User));
+        h.controller.unload();
+
+        EXPECT_EQ(h.st.ErrorCount, c.errorsBefore + 1);
+        ASSERT_EQ(h.log.lines.size(), 2u);
+        EXPECT_EQ(h.log.lines[0], "※エラー," + kMonday + ",09:00:00,,,エラー75,発生場所kakikomi01 M4　保存,操作" +
+                                      std::to_string(c.errorsBefore + 1) + ",,,");
+        EXPECT_EQ(h.log.lines[1], c.endLine);
+        if (c.abnormalBox) {
+            ASSERT_EQ(h.messages.shown.size(), 1u);
+            EXPECT_EQ(h.messages.shown[0].text, " 異常終了するため、変更になった内容は保存されません。");
+        } else {
+            EXPECT_TRUE(h.messages.shown.empty());
+        }
+        EXPECT_TRUE(std::filesystem::is_directory(persist::dataFilePath(h.st)));
+        EXPECT_EQ(h.shell.calls.back(), "endProcess");
+    }
+}
+
 TEST(ResidentStart, StartUpInOrder) {
     // A data file left by an earlier run.
     std::string appDir;
