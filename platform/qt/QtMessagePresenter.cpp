@@ -1,4 +1,5 @@
 #include "platform/qt/QtMessagePresenter.h"
+#include "platform/qt/QtText.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -8,10 +9,6 @@
 namespace mayorin::platform {
 
 namespace {
-
-QString qtext(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QMessageBox::Icon qicon(Icon icon) {
     switch (icon) {

@@ -27,6 +27,8 @@
 #include "ui/message/Form5.h"
 #include "ui/names/Form3.h"
 #include "ui/tray/Help.h"
+#include "ui/Twips.h"
+#include "platform/qt/QtText.h"
 
 namespace mayorin::ui {
 
@@ -59,17 +61,11 @@ constexpr const char* kTojiruClick = "tojiru_Click F1";
 constexpr const char* kHelupu02Click = "helupu02_Click F1";
 constexpr const char* kBajiyonClick = "bajiyon_Click F1";
 
-constexpr int kTwipsPerPixel = 15;
-
-int px(double twips) {
-    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
-}
-
 QString qs(const std::string& s) {
-    return QString::fromStdString(s);
+    return platform::qtext(s);
 }
 std::string ss(const QString& s) {
-    return s.toStdString();
+    return platform::stdtext(s);
 }
 
 const char* const kNameTip = "お知らせ時に表示される名前です。";

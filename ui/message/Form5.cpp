@@ -20,6 +20,8 @@
 #include "ui/message/Form5Window.h"
 #include "ui/message/MessageTexts.h"
 #include "ui/tray/Help.h"
+#include "ui/Twips.h"
+#include "platform/qt/QtText.h"
 
 namespace mayorin::ui {
 
@@ -28,14 +30,8 @@ namespace {
 constexpr const char* kTemaeh3 = "temaeh3 F5";
 constexpr const char* kMesseiji = "messeiji M4　メッセージ";
 
-// Window positions and sizes are kept in twips; the screen has 15 twips to the pixel.
-constexpr int px(int twips) {
-    return twips / 15;
-}
 
-QString qtext(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
+using platform::qtext;
 
 // The text boxes show line ends as the platform does: CR LF becomes one line break.
 QString shownText(const std::string& s) {

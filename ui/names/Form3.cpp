@@ -21,6 +21,8 @@
 #include "persist/DataFile.h"
 #include "ui/entry/Form1.h"
 #include "ui/names/Form3Window.h"
+#include "ui/Twips.h"
+#include "platform/qt/QtText.h"
 
 namespace mayorin::ui {
 
@@ -51,14 +53,8 @@ constexpr const char* kOkPressed = "1 [OK]が押されました。";
 constexpr const char* kChanged = "2 変更されています。";
 constexpr const char* kDeleted = "3 削除されています。";
 
-// Window positions and sizes are kept in twips; the screen has 15 twips to the pixel.
-constexpr int px(int twips) {
-    return twips / 15;
-}
 
-QString qtext(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
+using platform::qtext;
 
 // Element i of a working list; outside the list is a subscript failure.
 template <class V> auto& at(V& v, int i) {
@@ -157,7 +153,7 @@ void Form3::load() {
                              ",タイマー履歴数=" + std::to_string(st.NameHistoryCount[0]) +
                              ",予定履歴数=" + std::to_string(st.NameHistoryCount[1]) + ",,");
         const persist::Geometry g = m_ctx.settings.rejisutory05();
-        move(static_cast<int>(g.left) / 15, static_cast<int>(g.top) / 15);
+        move(px(g.left), px(g.top));
         rireki_syoki();
     });
 }
@@ -493,8 +489,8 @@ void Form3::Form_Unload() {
         auto& st = m_ctx.env.st;
         setEntryEditorItemEnabled(m_ctx, 1 - m_side, true);
         persist::Geometry g;
-        g.top = y() * 15;
-        g.left = x() * 15;
+        g.top = twips(y());
+        g.left = twips(x());
         m_ctx.settings.rejisutory06(g);
         m_ctx.env.log.kiloku("△編集　," + core::dateTimeText(m_ctx.env) + ",,,履歴編集画面を閉じる," + kakunin() +
                              ",タイマー履歴数=" + std::to_string(st.NameHistoryCount[0]) +

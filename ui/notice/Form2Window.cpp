@@ -5,6 +5,8 @@
 #include "core/Store.h"
 #include "core/TextValue.h"
 #include "notify/Recalc.h"
+#include "ui/Twips.h"
+#include "platform/qt/QtText.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -46,22 +48,13 @@ constexpr persist::Geometry kDesign{105, 1000, 3645, 9390};
 // How much of the window must lie on a screen for it to count as seen: its title and a button.
 const QSize kMinSeen{160, 40};
 
-// Positions and sizes are kept in twips; the screen has 15 twips to the pixel.
-constexpr double kTwipsPerPixel = 15.0;
-
-int px(double twips) {
-    return qRound(twips / kTwipsPerPixel);
-}
-double twips(int pixels) {
-    return pixels * kTwipsPerPixel;
-}
 
 void placeTwips(QWidget* w, double left, double top, double width, double height) {
     w->setGeometry(px(left), px(top), px(width), px(height));
 }
 
 QString qs(const std::string& text) {
-    return QString::fromStdString(text);
+    return platform::qtext(text);
 }
 
 // The program's fonts are Japanese system fonts; these are the nearest ones the desktop has, by

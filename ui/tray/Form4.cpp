@@ -20,6 +20,7 @@
 #include "ui/names/Form3.h"
 #include "ui/notice/Form2.h"
 #include "ui/tray/Help.h"
+#include "ui/Twips.h"
 
 namespace mayorin::ui {
 namespace {
@@ -29,7 +30,7 @@ constexpr std::string_view kRemoveIconLocation = "tasuku_aicon2 F4";
 
 constexpr int kTickMs = 200;
 // Off-screen left edge of the hidden window: 20000 twips at 15 twips per pixel.
-constexpr int kOffScreenLeft = 20000 / 15;
+constexpr int kOffScreenLeft = 20000 / kTwipsPerPixel;
 
 // The tray icon: a small alarm clock, drawn at run time so no image file has to travel along.
 QIcon drawTrayIcon() {
