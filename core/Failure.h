@@ -12,8 +12,6 @@ enum ErrorCode : int {
     kOverflow = 6,
     kOutOfMemory = 7,
     kSubscript = 9,
-    kDivisionByZero = 11,
-    kTypeMismatch = 13,
     kFileAccess = 75,
     kCannotUnload = 365,
 };

@@ -74,9 +74,6 @@ public:
         m_rows[to] = row;
     }
 
-    // Exchanges two rows.
-    void swapRows(int a, int b) { std::swap(m_rows[checked(a)], m_rows[checked(b)]); }
-
     // Empties every field of row i.
     void blank(int i) {
         for (auto& f : (*this)[i]) {
