@@ -162,10 +162,6 @@ std::string stampText(Env& env, std::string_view stamp, int mode) {
 }
 
 // The weekday name of the present day, WeekdayNames(weekday + 6) with weekday 1 = Sunday.
-const std::string& todayName(Env& env) {
-    return weekdayName(env.st, env.clock.now().weekday + 7);
-}
-
 std::string presentText(Env& env, int mode) {
     const platform::LocalTime t = env.clock.now();
     if (mode == 0) {
@@ -226,21 +222,6 @@ std::string weekdaySet(Env& env, std::string_view text) {
     return set;
 }
 
-std::string withoutToday(Env& env, std::string_view set) {
-    const std::string& today = todayName(env);
-    std::string out;
-    std::size_t i = 0;
-    while (i < set.size()) {
-        if (!today.empty() && set.substr(i, today.size()) == today) {
-            i += today.size();
-        } else {
-            out += set[i];
-            ++i;
-        }
-    }
-    return out;
-}
-
 std::string zeroPadText(const std::string& digits, int n) {
     if (n < 0) {
         throw Failure(kInvalidCall, "プロシージャの呼び出し、または引数が不正です。");
@@ -288,7 +269,27 @@ std::string youbi01(Env& env, std::string_view text) {
 }
 
 std::string kySakujo(Env& env, std::string_view set) {
-    return guarded(env.errors, kKySakujo, [&] { return withoutToday(env, set); });
+    return guarded(env.errors, kKySakujo, [&] { return withoutWeekday(env.st, set, env.clock.now().weekday); });
+}
+
+std::string withoutWeekday(const State& st, std::string_view set, int weekday) {
+    const std::string& name = weekdayName(st, weekday + 7);
+    std::string out;
+    std::size_t i = 0;
+    while (i < set.size()) {
+        if (!name.empty() && set.substr(i, name.size()) == name) {
+            i += name.size();
+        } else {
+            out += set[i];
+            ++i;
+        }
+    }
+    return out;
+}
+
+int weekdayOfStamp(double stamp) {
+    const double day = std::floor(stamp / 86400);           // day 1 is a Monday
+    return static_cast<int>(day - 7 * std::floor(day / 7)); // [0, 6], 0 = Sunday
 }
 
 std::string dateTimeText(Env& env) {

@@ -1,6 +1,5 @@
 #include "notify/Recalc.h"
 
-#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -35,14 +34,7 @@ int charCount(std::string_view text) {
 // that comes late (the program was not running, or the tick fell past midnight) must not take out
 // the present weekday instead, or the day it was due would be notified a second time.
 std::string withoutDueWeekday(const core::State& st, const core::Fields& r) {
-    const double day = std::floor(core::value(r[core::kNextSecond]) / 86400); // day 1 is a Monday
-    const int weekday = static_cast<int>(day - 7 * std::floor(day / 7));      // [0, 6], 0 = Sunday
-    const std::string& name = st.WeekdayNames[weekday];
-    std::string set = r[8];
-    for (std::size_t pos = set.find(name); !name.empty() && pos != std::string::npos; pos = set.find(name, pos)) {
-        set.erase(pos, name.size());
-    }
-    return set;
+    return core::withoutWeekday(st, r[8], core::weekdayOfStamp(core::value(r[core::kNextSecond])));
 }
 
 } // namespace

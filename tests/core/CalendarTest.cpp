@@ -68,9 +68,13 @@ TEST_F(CalendarTest, EveryDayFromYearOneToYear9999ReadsBack) {
                 std::snprintf(expected, sizeof expected, " %d/%02u/%02u(%s)", y, m, d,
                               kNames[(firstWeekday + d - 1) % 7]);
                 const std::string shown = tukihiNi(t.env, count);
-                if (count != previous + 1 || shown != expected) {
+                // Any second of the day, late in the day included, has that day's weekday.
+                const int weekdayOfLastSecond = weekdayOfStamp(count * 86400.0 + 86399);
+                if (count != previous + 1 || shown != expected ||
+                    weekdayOfLastSecond != int((firstWeekday + d - 1) % 7)) {
                     ADD_FAILURE() << y << "/" << m << "/" << d << ": day " << count << " after " << previous
-                                  << " shows \"" << shown << "\", expected \"" << expected << "\"";
+                                  << " shows \"" << shown << "\", expected \"" << expected << "\", weekday "
+                                  << weekdayOfLastSecond;
                     ++failures;
                 }
                 previous = count;
