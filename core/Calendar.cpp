@@ -179,7 +179,28 @@ std::string presentText(Env& env, int mode) {
     return {};
 }
 
-std::string weekdaySet(Env& env, std::string_view text) {
+// The text as it reads back from a code page 932 file: a character that code page 932 maps one
+// way only ("〜" U+301C is stored as "～") becomes the character it is stored as; a character
+// without a code page 932 form stays as it is.
+std::string asStored(const platform::CodePage& codePage, std::string_view text) {
+    if (const auto bytes = codePage.encode(text)) {
+        return codePage.decode(*bytes);
+    }
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = utf8::charLength(text, i);
+        const std::string_view ch = text.substr(i, n);
+        const auto bytes = codePage.encode(ch);
+        out += bytes ? codePage.decode(*bytes) : std::string(ch);
+        i += n;
+    }
+    return out;
+}
+
+std::string weekdaySet(Env& env, std::string_view typed) {
+    // Input methods type "〜" where the file keeps "～": both are read as the range mark.
+    const std::string stored = asStored(env.codePage, typed);
+    const std::string_view text = stored;
     const auto& names = env.st.WeekdayNames;
     bool marked[7] = {};
     for (int k = 0; k < 7; ++k) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -33,9 +34,15 @@ constexpr const char* kCommaBox = "半角英字の「　,　」(コロン)は表
 constexpr const char* kQuoteBox = "半角英字の「　'　」(シングル クォーテーション)は表示名に使用できません。";
 constexpr const char* kUnstorableBox = "表示名に保存できない文字が含まれています。";
 
-// The whole number of the absolute value of the first four characters of a trimmed text.
+// A number past the 32-bit range, as "9e99" or "1e10" typed into a number box, stands for
+// the largest value its box takes: normalizing never fails on what the user typed.
+constexpr std::int32_t kTooLarge = std::numeric_limits<std::int32_t>::max();
+
+// The whole number of the absolute value of the first four characters of a trimmed text;
+// kTooLarge for a number past the 32-bit range.
 std::int32_t leadingWhole(std::string_view text) {
-    return toInt32(std::fabs(value(utf8::left(utf8::trimBlanks(text), 4))));
+    const double n = roundHalfEven(std::fabs(value(utf8::left(utf8::trimBlanks(text), 4))));
+    return n < static_cast<double>(kTooLarge) ? static_cast<std::int32_t>(n) : kTooLarge;
 }
 
 std::string normalizeField(Env& env, std::string_view text, int f, int sideCode) {
@@ -69,10 +76,12 @@ std::string normalizeField(Env& env, std::string_view text, int f, int sideCode)
     case 4:
     case 5:
         switch (f) {
+        // An hour or minute is taken modulo the day or the hour, but a number too large to
+        // hold gives the latest hour or minute rather than whatever its remainder would be.
         case 4:
-            return ZeroPad(n % 24, 2);
+            return ZeroPad(n == kTooLarge ? 23 : n % 24, 2);
         case 5:
-            return ZeroPad(n % 60, 2);
+            return ZeroPad(n == kTooLarge ? 59 : n % 60, 2);
         case 6:
             return n <= 0 ? std::string() : ZeroPad(n < 12 ? n : 12, 2);
         case 7:

@@ -123,13 +123,24 @@ public:
             return;
         }
         m_done = true;
-        core::guarded(m_inner, kYomikomi01Location, [&] { detail::backupCopy(m_path, backupStamp(m_env.clock)); });
+        core::guarded(m_inner, kYomikomi01Location,
+                      [&] { m_copy = detail::backupCopy(m_path, backupStamp(m_env.clock)); });
+    }
+
+    // Where the copy went when it is not beside the data file (the folder refused it), else
+    // the empty text.
+    std::string copyElsewhere() const {
+        const std::string_view copy = m_copy;
+        const std::string_view file = m_path;
+        const bool beside = copy.substr(0, copy.rfind('/') + 1) == file.substr(0, file.rfind('/') + 1);
+        return m_copy.empty() || beside ? std::string() : m_copy;
     }
 
 private:
     platform::ErrorSink& m_inner;
     core::Env& m_env;
     std::string m_path;
+    std::string m_copy;
     bool m_done = false;
 };
 
@@ -246,7 +257,10 @@ void yomikomi01(core::Env& env) {
             throw;
         }
         env.st.EntryRow[2].clear();
-        env.log.kiloku("□読込　," + core::dateTimeText(env) + ",,,データの読み込み," + countsText(env.st) + path + ",");
+        // A copy that could not be kept beside the file is named, so the user can find it.
+        const std::string elsewhere = watch.copyElsewhere();
+        env.log.kiloku("□読込　," + core::dateTimeText(env) + ",,,データの読み込み," + countsText(env.st) + path + "," +
+                       (elsewhere.empty() ? "" : "控え=" + elsewhere + ","));
     });
 }
 

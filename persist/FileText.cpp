@@ -1,8 +1,11 @@
 #include "persist/FileText.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,6 +63,63 @@ void writeAll(int fd, std::string_view bytes, const std::string& path) {
     }
 }
 
+// Files the program creates hold the user's private schedule: readable and writable by the
+// owner only. A file that exists keeps its mode.
+constexpr mode_t kPrivateFile = 0600;
+
+// The folder part of a path ("." for a bare name).
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
+
+std::string nameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A folder that will not take a new file from this user: permissions, or a sticky folder
+// that keeps another user's file from being replaced.
+bool refusedByFolder(int err) {
+    return err == EACCES || err == EPERM;
+}
+
+// The file a path finally names, following symbolic links (a relative link is relative to
+// the link's folder). A link to nothing yet gives the path the file will be created at.
+std::string followLinks(const std::string& path) {
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat sb {};
+        if (::lstat(p.c_str(), &sb) != 0 || !S_ISLNK(sb.st_mode)) {
+            return p;
+        }
+        std::string target(static_cast<std::size_t>(sb.st_size > 0 ? sb.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(p.c_str(), target.data(), target.size());
+        if (n < 0) {
+            fail("readlink", p, errno);
+        }
+        if (static_cast<std::size_t>(n) >= target.size()) {
+            fail("readlink", p, ENAMETOOLONG);
+        }
+        target.resize(static_cast<std::size_t>(n));
+        p = !target.empty() && target[0] == '/' ? target : folderOf(p) + "/" + target;
+    }
+    fail("open", path, ELOOP);
+}
+
+// Creates a folder and the folders above it that are missing, for the owner only.
+void makeFolders(const std::string& path) {
+    for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
+        const std::string part = at == std::string::npos ? path : path.substr(0, at);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            fail("mkdir", part, errno);
+        }
+        if (at == std::string::npos) {
+            return;
+        }
+    }
+}
+
 std::size_t utf8Length(unsigned char lead) {
     if (lead >= 0xF0) {
         return 4;
@@ -104,7 +164,7 @@ void appendToFile(const std::string& path, std::string_view header, std::string_
     if (isReadOnly(path)) {
         fail("read-only", path, EACCES);
     }
-    Fd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    Fd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kPrivateFile));
     if (fd.get() < 0) {
         fail("open", path, errno);
     }
@@ -171,14 +231,73 @@ void makeFolder(const std::string& path) {
     }
 }
 
-void replaceFile(const std::string& path, std::string_view bytes, void (*beforeRename)(const std::string&)) {
-    if (isReadOnly(path)) {
-        fail("read-only", path, EACCES);
+void rewriteInPlace(const std::string& path, std::string_view bytes) {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        fail("open", path, errno);
     }
-    std::string temp = path + ".tmp-XXXXXX";
+    struct stat sb {};
+    if (::fstat(fd.get(), &sb) != 0) {
+        fail("stat", path, errno);
+    }
+    if (!S_ISREG(sb.st_mode)) {
+        fail("not a file", path, EISDIR);
+    }
+    const auto size = static_cast<off_t>(bytes.size());
+    if (size > sb.st_size) {
+        // A file system that cannot reserve room says so otherwise; only a lack of room stops.
+        const int err = ::posix_fallocate(fd.get(), sb.st_size, size - sb.st_size);
+        if (err == ENOSPC || err == EDQUOT || err == EFBIG) {
+            fail("allocate", path, err);
+        }
+    }
+    writeAll(fd.get(), bytes, path);
+    if (::ftruncate(fd.get(), size) != 0) {
+        fail("truncate", path, errno);
+    }
+    if (::fsync(fd.get()) != 0) {
+        fail("fsync", path, errno);
+    }
+    if (!fd.close()) {
+        fail("close", path, errno);
+    }
+}
+
+std::string stateFolder() {
+    std::string base;
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/') {
+        base = state;
+    } else {
+        std::string home;
+        if (const char* h = std::getenv("HOME"); h != nullptr && h[0] == '/') {
+            home = h;
+        } else if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+            home = pw->pw_dir;
+        }
+        if (home.empty()) {
+            fail("state folder", "$HOME", ENOENT);
+        }
+        base = home + "/.local/state";
+    }
+    return base + "/Mayorin";
+}
+
+void replaceFile(const std::string& path, std::string_view bytes, void (*beforeRename)(const std::string&)) {
+    // A data file that is a symbolic link stays one: the file it leads to is the one replaced,
+    // through a temporary file in that file's own folder.
+    const std::string target = followLinks(path);
+    if (isReadOnly(target)) {
+        fail("read-only", target, EACCES);
+    }
+    std::string temp = target + ".tmp-XXXXXX";
     Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (fd.get() < 0) {
-        fail("create", temp, errno);
+        const int err = errno;
+        if (refusedByFolder(err) && existsAt(target)) {
+            rewriteInPlace(target, bytes);
+            return;
+        }
+        fail("create", temp, err);
     }
     // Remove the temporary file on any failure; the previous file stays as it was.
     struct TempGuard {
@@ -191,16 +310,9 @@ void replaceFile(const std::string& path, std::string_view bytes, void (*beforeR
         }
     } guard{temp};
     writeAll(fd.get(), bytes, temp);
-    // The new file takes the permissions an ordinary new file would get, or those of the file it replaces.
+    // The new file keeps the mode of the file it replaces; a new data file is private.
     struct stat old {};
-    mode_t mode = 0666;
-    if (::stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
+    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : kPrivateFile;
     if (::fchmod(fd.get(), mode) != 0) {
         fail("chmod", temp, errno);
     }
@@ -213,29 +325,41 @@ void replaceFile(const std::string& path, std::string_view bytes, void (*beforeR
     if (beforeRename) {
         beforeRename(temp);
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        fail("rename", path, errno);
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        const int err = errno;
+        // A sticky folder lets a file be created but not put over another user's file.
+        if (refusedByFolder(err) && existsAt(target)) {
+            ::unlink(temp.c_str());
+            guard.keep = true;
+            rewriteInPlace(target, bytes);
+            return;
+        }
+        fail("rename", target, err);
     }
     guard.keep = true;
     // Make the rename itself durable.
-    const auto slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Fd dirFd(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() >= 0) {
         ::fsync(dirFd.get());
     }
 }
 
-std::string backupCopy(const std::string& path, const std::string& stamp) {
-    const std::string bytes = readWholeFile(path);
-    const std::string base = path + ".backup-" + stamp;
+namespace {
+
+// Writes a copy under base, or base + "-2", "-3"... when that name is taken. Returns the name,
+// or nothing when the folder refuses the new file (*refused then holds why).
+std::optional<std::string> copyAs(const std::string& base, std::string_view bytes, int* refused) {
     for (int n = 1;; ++n) {
         const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
         // O_EXCL: an older backup is never overwritten.
-        Fd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        Fd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile));
         if (fd.get() < 0) {
             if (errno == EEXIST) {
                 continue;
+            }
+            if (refusedByFolder(errno) || errno == EROFS) {
+                *refused = errno;
+                return std::nullopt;
             }
             fail("create", name, errno);
         }
@@ -245,6 +369,25 @@ std::string backupCopy(const std::string& path, const std::string& stamp) {
         }
         return name;
     }
+}
+
+} // namespace
+
+std::string backupCopy(const std::string& path, const std::string& stamp) {
+    const std::string bytes = readWholeFile(path);
+    const std::string suffix = ".backup-" + stamp;
+    int refused = 0;
+    if (auto name = copyAs(path + suffix, bytes, &refused)) {
+        return *name;
+    }
+    // The data file's folder takes no new file: the copy goes to the user's state folder.
+    const std::string folder = stateFolder();
+    makeFolders(folder);
+    const std::string base = folder + "/" + nameOf(path) + suffix;
+    if (auto name = copyAs(base, bytes, &refused)) {
+        return *name;
+    }
+    fail("create", base, refused);
 }
 
 } // namespace mayorin::persist::detail

@@ -13,7 +13,7 @@ namespace mayorin::persist::detail {
 // as "?", as the system's own conversion does.
 std::string encodeLossy(const platform::CodePage& cp, std::string_view utf8);
 
-// Appends bytes to a file in one write, creating it when missing. When the file is empty
+// Appends bytes to a file in one write, creating it when missing (for the owner only). When the file is empty
 // before the append, header is written first (in the same write).
 void appendToFile(const std::string& path, std::string_view header, std::string_view bytes);
 
@@ -28,12 +28,26 @@ void makeFolder(const std::string& path);
 
 // Writes bytes to path through a temporary file in the same folder, flushed to disk, then
 // renamed over path in one step: a failure at any point leaves the previous file as it was.
-// An existing file without write permission is refused. beforeRename, when set, runs after the
-// temporary file is complete and before the rename (tests use it to stop a write half-way).
+// A path that is a symbolic link keeps the link: the file it leads to is replaced, through a
+// temporary file in that file's folder. A folder that refuses the temporary file (or the
+// rename) gets an existing file rewritten in place, whole content then flush. An existing file
+// keeps its mode; a new one is readable and writable by its owner only. An existing file
+// without write permission is refused. beforeRename, when set, runs after the temporary file is
+// complete and before the rename (tests use it to stop a write half-way).
 void replaceFile(const std::string& path, std::string_view bytes, void (*beforeRename)(const std::string&) = nullptr);
 
+// Rewrites an existing file where it stands, for a folder that refuses a temporary file: the
+// whole content, then a flush. Room for a longer content is taken before the first byte is
+// overwritten, so a full disk leaves the old content as it was.
+void rewriteInPlace(const std::string& path, std::string_view bytes);
+
 // Copies a file beside itself as path + ".backup-YYYYMMDD-hhmmss" (a suffix "-2", "-3"... when
-// that name is taken); returns the backup's path.
+// that name is taken), readable and writable by the owner only; returns the backup's path.
+// When the file's folder refuses the copy it goes, under the same name, to stateFolder().
 std::string backupCopy(const std::string& path, const std::string& stamp);
+
+// The user's state folder for this program: $XDG_STATE_HOME/Mayorin, by default
+// ~/.local/state/Mayorin.
+std::string stateFolder();
 
 } // namespace mayorin::persist::detail

@@ -172,7 +172,8 @@ TEST_F(CalendarTest, WeekdaySetsFromFreeText) {
         {"～月", "月"},
         {"月～月", "月"},
         {"x月～水", "月火水"},
-        {"月〜金", "月金"}, // U+301C is not the range mark
+        {"月〜金", "月火水木金"}, // U+301C, as input methods type it, is stored as the range mark
+        {"😀土〜月", "日月土"},    // a character without a code page 932 form does not stop that
         {"毎日", "日"},
         {"abc", ""},
         {"", ""},

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/Store.h"
 #include "persist/ErrorReporter.h"
 #include "persist/FileText.h"
 #include "tests/persist/PersistFixture.h"
+#include "tests/support/OtherUser.h"
 
 namespace mayorin::persist {
 namespace {
@@ -61,7 +65,59 @@ protected:
         return names;
     }
 
+    // Locations and codes of the reports, one a line.
+    std::string reportsText() const {
+        std::string out;
+        for (const auto& r : f.errors.reports) {
+            out += r.location + " " + std::to_string(r.code) + "\n";
+        }
+        return out;
+    }
+    // The program folder as a shared folder: the other user may write the log folders only;
+    // the folder itself gets the given mode. Put back as it was at the end of the test.
+    void shareFolder(mode_t mode) {
+        const std::string year = f.dir.path + "/Mayorin。ログ/2026年";
+        fs::create_directories(year);
+        for (const std::string& p : {f.dir.path + "/Mayorin。ログ", year}) {
+            ASSERT_EQ(::chown(p.c_str(), test::OtherUser::uid(), test::OtherUser::gid()), 0);
+        }
+        ASSERT_EQ(::chmod(f.dir.path.c_str(), mode), 0);
+        m_reopen = true;
+    }
+    void TearDown() override {
+        if (m_reopen) {
+            ::chmod(f.dir.path.c_str(), 0700);
+        }
+    }
+    std::vector<std::string> names(const std::string& folder) const {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(folder)) {
+            out.push_back(e.path().filename().string());
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
     test::FileEnv f;
+    bool m_reopen = false;
+};
+
+// Sets an environment variable for the length of a test; nullptr unsets it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
 };
 
 TEST_F(DataFileTest, EveryKindOfRowReadAndWrittenBackByteForByte) {
@@ -351,6 +407,131 @@ TEST_F(DataFileTest, HiddenFileCountsAndUnreadableFileIsReported) {
     EXPECT_EQ(f.errors.reports[0].location, "yomikomi01 M4　読込");
     EXPECT_EQ(f.errors.reports[0].code, 75);
     EXPECT_TRUE(logLines().empty());
+}
+
+TEST_F(DataFileTest, FolderThatRefusesTheTemporaryFileGetsTheFileRewrittenInPlace) {
+    struct Case {
+        const char* name;
+        mode_t folderMode;
+        bool otherUserOwnsTheFile; // else root owns it, writable by everyone
+        std::string old;
+    };
+    std::vector<Case> cases = {{"folder closed to the user, longer old file", 0555, true, std::string(5000, 'x')}};
+    if (::geteuid() == 0) {
+        // A sticky folder takes the temporary file but not its rename over another user's file.
+        cases.push_back({"sticky folder, another user's file, shorter old file", 01777, false, "old"});
+    }
+    for (const auto& c : cases) {
+        fs::remove(path()); // a new file: the owner given below
+        test::writeBytes(path(), c.old);
+        ASSERT_EQ(::chmod(path().c_str(), c.otherUserOwnsTheFile ? 0640 : 0666), 0);
+        if (c.otherUserOwnsTheFile) {
+            ASSERT_EQ(::chown(path().c_str(), test::OtherUser::uid(), test::OtherUser::gid()), 0);
+        }
+        shareFolder(c.folderMode);
+        const auto reports = test::OtherUser::run([&] {
+            kakikomi01(f.env);
+            return reportsText();
+        });
+        if (!reports) {
+            GTEST_SKIP() << "cannot run as uid 65534 to test a folder closed to the user";
+        }
+        EXPECT_EQ(*reports, "") << c.name;
+        EXPECT_EQ(test::readBytes(path()), test::golden("data_empty.txt")) << c.name;
+        EXPECT_EQ(names(f.dir.path), (std::vector<std::string>{"Mayorin。ログ", "Mayorin。保存.txt"})) << c.name;
+        EXPECT_EQ(fs::status(path()).permissions() & fs::perms::mask,
+                  c.otherUserOwnsTheFile ? fs::perms(0640) : fs::perms(0666))
+            << c.name;
+        const auto lines = logLines();
+        EXPECT_TRUE(!lines.empty() && lines.back() == writeLine(0, 0, 0)) << c.name;
+        ::chmod(f.dir.path.c_str(), 0700);
+    }
+}
+
+TEST_F(DataFileTest, FolderAndFileBothClosedToTheUserIsReportedWithCode75) {
+    test::writeBytes(path(), "old");
+    ASSERT_EQ(::chmod(path().c_str(), 0644), 0); // owned by root, or read-only to its owner
+    if (::geteuid() != 0) {
+        ASSERT_EQ(::chmod(path().c_str(), 0444), 0);
+    }
+    shareFolder(0555);
+    const auto reports = test::OtherUser::run([&] {
+        kakikomi01(f.env);
+        return reportsText();
+    });
+    if (!reports) {
+        GTEST_SKIP() << "cannot run as uid 65534 to test a folder closed to the user";
+    }
+    EXPECT_EQ(*reports, "kakikomi01 M4　保存 75\n");
+    EXPECT_EQ(test::readBytes(path()), "old");
+    EXPECT_EQ(names(f.dir.path), (std::vector<std::string>{"Mayorin。ログ", "Mayorin。保存.txt"}));
+}
+
+TEST_F(DataFileTest, BackupRefusedBesideTheFileGoesToTheStateFolderAndTheReadLineSaysWhere) {
+    test::TempDir home;
+    ASSERT_EQ(::chmod(home.path.c_str(), 0755), 0);
+    ASSERT_EQ(::chown(home.path.c_str(), test::OtherUser::uid(), test::OtherUser::gid()), 0);
+    ScopedEnv state("XDG_STATE_HOME", (home.path + "/state").c_str());
+    putFile("not a data file\r\n");
+    shareFolder(0555);
+    const auto reports = test::OtherUser::run([&] {
+        yomikomi01(f.env);
+        return reportsText();
+    });
+    if (!reports) {
+        GTEST_SKIP() << "cannot run as uid 65534 to test a folder closed to the user";
+    }
+    EXPECT_EQ(*reports, "");
+    const std::string copy = home.path + "/state/Mayorin/Mayorin。保存.txt.backup-20261207-045012";
+    EXPECT_EQ(test::readBytes(copy), "not a data file\r\n");
+    EXPECT_EQ(fs::status(copy).permissions() & fs::perms::mask, fs::perms(0600));
+    EXPECT_EQ(names(f.dir.path), (std::vector<std::string>{"Mayorin。ログ", "Mayorin。保存.txt"}));
+    EXPECT_EQ(logLines(), std::vector<std::string>{readLine(0, 0, 0) + "控え=" + copy + ","});
+}
+
+TEST_F(DataFileTest, StateFolderFollowsXdgStateHome) {
+    ScopedEnv home("HOME", "/home/u");
+    const struct {
+        const char* state;
+        const char* folder;
+    } cases[] = {
+        {"/var/st", "/var/st/Mayorin"},
+        {nullptr, "/home/u/.local/state/Mayorin"},
+        {"", "/home/u/.local/state/Mayorin"},
+        {"relative/st", "/home/u/.local/state/Mayorin"}, // not absolute: ignored
+    };
+    for (const auto& c : cases) {
+        ScopedEnv state("XDG_STATE_HOME", c.state);
+        EXPECT_EQ(detail::stateFolder(), c.folder) << (c.state ? c.state : "unset");
+    }
+}
+
+TEST_F(DataFileTest, SymbolicLinkStaysAndItsTargetIsWrittenInItsOwnFolder) {
+    test::TempDir elsewhere;
+    const std::string target = elsewhere.path + "/schedule.txt";
+    test::writeBytes(target, "old");
+    const std::string link = "../" + fs::path(elsewhere.path).filename().string() + "/schedule.txt";
+    fs::create_symlink(link, path());
+    kakikomi01(f.env);
+    EXPECT_TRUE(f.errors.reports.empty());
+    ASSERT_TRUE(fs::is_symlink(path()));
+    EXPECT_EQ(fs::read_symlink(path()).string(), link);
+    EXPECT_EQ(test::readBytes(target), test::golden("data_empty.txt"));
+    EXPECT_EQ(names(elsewhere.path), std::vector<std::string>{"schedule.txt"}); // no temporary file left
+}
+
+TEST_F(DataFileTest, NewDataFileAndBackupArePrivateAndAnExistingFileKeepsItsMode) {
+    const mode_t mask = ::umask(022);
+    kakikomi01(f.env);
+    EXPECT_EQ(fs::status(path()).permissions() & fs::perms::mask, fs::perms(0600));
+    ::chmod(path().c_str(), 0640);
+    kakikomi01(f.env);
+    EXPECT_EQ(fs::status(path()).permissions() & fs::perms::mask, fs::perms(0640));
+    putFile("not a data file\r\n");
+    yomikomi01(f.env);
+    EXPECT_EQ(fs::status(path() + ".backup-20261207-045012").permissions() & fs::perms::mask, fs::perms(0600));
+    ::umask(mask);
+    EXPECT_TRUE(f.errors.reports.empty());
 }
 
 } // namespace

@@ -109,5 +109,16 @@ TEST_F(OperationLogTest, ReadOnlyLogFileIsLeftUnchanged) {
     EXPECT_EQ(test::readBytes(f.logPath("2026", "12")), "old\r\n");
 }
 
+TEST_F(OperationLogTest, NewLogFileIsPrivateAndAnExistingOneKeepsItsMode) {
+    const mode_t mask = ::umask(022);
+    f.oplog.kiloku("a");
+    EXPECT_EQ(fs::status(f.logPath("2026", "12")).permissions() & fs::perms::mask, fs::perms(0600));
+    ::chmod(f.logPath("2026", "12").c_str(), 0644);
+    f.oplog.kiloku("b");
+    EXPECT_EQ(fs::status(f.logPath("2026", "12")).permissions() & fs::perms::mask, fs::perms(0644));
+    ::umask(mask);
+    EXPECT_EQ(test::readBytes(f.logPath("2026", "12")), f.cp932(kHeader) + "a\r\nb\r\n");
+}
+
 } // namespace
 } // namespace mayorin::persist
