@@ -18,6 +18,7 @@
 #include "platform/qt/QtSoundPlayer.h"
 #include "ui/UiContext.h"
 #include "ui/tray/Form4.h"
+#include "ui/tray/SessionEnd.h"
 #include "ui/tray/SystemSignals.h"
 
 namespace {
@@ -83,14 +84,11 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("Mayorin"));
 
     Program program;
-    if (signalsInstalled) {
-        auto* systemSignals = new ui::SystemSignals(&program.resident);
-        QObject::connect(systemSignals, &ui::SystemSignals::closeRequested, &program.resident,
-                         &ui::Form4::closeFromSystem);
-    }
+    ui::connectSessionEnd(program.resident, signalsInstalled);
 
     program.resident.start(appDir());
     if (!program.resident.hasEnded()) {
+        ui::endOnLostDisplay(program.resident);
         QApplication::exec();
     }
     return program.st.ErrorCount > 0 ? 1 : 0;

@@ -51,6 +51,7 @@ void ResidentController::formLoad(const std::string& exeDir) {
         m_env.log.kiloku("▼起動　," + logStamp(m_env) + ",,,起動,Revision=" + revisionText() + ",,,,");
         core::hensu_kensuu(m_env);
         persist::yomikomi01(m_env);
+        m_dataFileRead = true;
         m_shell.setMessageItemVisible(!m_settings.releaseMessage().empty());
     });
 }
@@ -89,6 +90,12 @@ void ResidentController::tick() {
         const std::string line = hyouji_F2(m_env, core::add16(st.ReservationCount, -1));
         m_notices.insertNoticeLine(line);
         saikeisan_F2(m_env, core::add16(st.ReservationCount, -1));
+        // Rows due together are kept once, after the last of them: when the soonest row left is
+        // not due at this tick's second.
+        if (st.ReservationCount == 0 ||
+            now < core::value(st.ReservationTable[st.ReservationCount - 1][core::kNextSecond])) {
+            persist::kakikomiAfterNotice(m_env);
+        }
         m_notices.selectTopNotice();
         // A notice within about two seconds of the last sound start does not restart the sound.
         if (st.NoticeSoundCounter > 20 || st.NoticeSoundCounter == 0) {
@@ -138,29 +145,45 @@ void ResidentController::unload() {
         core::State& st = m_env.st;
         m_shell.setTickEnabled(false);
         m_shell.closeOtherWindows();
-        // Errors reported during the shut-down itself count too: once they bring the count above
-        // two, nothing more is saved and the end is the abnormal one.
-        const auto normalEnd = [&st] { return st.ErrorCount <= kMaxErrorsForNormalEnd; };
-        if (normalEnd() && st.DeleteSettingsOnExit == 1) {
-            m_settings.deleteAll();
-        }
-        if (normalEnd()) {
-            persist::kakikomi01(m_env);
-        }
-        if (normalEnd()) {
-            m_env.log.kiloku("▲終了　," + logStamp(m_env) + ",,,終了,Revision=" + revisionText() +
-                             ",レジストリ=" + std::to_string(st.DeleteSettingsOnExit) +
-                             ",エラー回数=" + std::to_string(st.ErrorCount) + ",,");
-        } else {
-            // Too many errors: the tables may be damaged, so the data file keeps what it had.
-            m_env.messages.show(kAbnormalEndText, core::kTitle, platform::Buttons::Ok, platform::Icon::None);
-            m_env.log.kiloku("▲終了Ｅ," + logStamp(m_env) + ",,,異常終了,Revision=" + revisionText() +
-                             ",,エラー回数=" + std::to_string(st.ErrorCount) + ",,");
-        }
+        saveAndLogTheEnd(true, true);
         m_shell.removeTrayIcon();
         m_settings.ClearRunningMarker(st.AppDir);
         m_shell.endProcess();
     });
+}
+
+void ResidentController::endWithoutDisplay() {
+    core::guarded(m_env.errors, kUnloadLocation, [&] {
+        // Only a start-up that has read the data file may write it: before that the tables hold
+        // nothing, or part of what the file holds.
+        saveAndLogTheEnd(m_dataFileRead, false);
+        m_settings.ClearRunningMarker(m_env.st.AppDir);
+    });
+}
+
+void ResidentController::saveAndLogTheEnd(bool writeDataFile, bool abnormalEndBox) {
+    core::State& st = m_env.st;
+    // Errors reported during the shut-down itself count too: once they bring the count above
+    // two, nothing more is saved and the end is the abnormal one.
+    const auto normalEnd = [&st] { return st.ErrorCount <= kMaxErrorsForNormalEnd; };
+    if (normalEnd() && st.DeleteSettingsOnExit == 1) {
+        m_settings.deleteAll();
+    }
+    if (normalEnd() && writeDataFile) {
+        persist::kakikomi01(m_env);
+    }
+    if (normalEnd()) {
+        m_env.log.kiloku("▲終了　," + logStamp(m_env) + ",,,終了,Revision=" + revisionText() +
+                         ",レジストリ=" + std::to_string(st.DeleteSettingsOnExit) +
+                         ",エラー回数=" + std::to_string(st.ErrorCount) + ",,");
+    } else {
+        // Too many errors: the tables may be damaged, so the data file keeps what it had.
+        if (abnormalEndBox) {
+            m_env.messages.show(kAbnormalEndText, core::kTitle, platform::Buttons::Ok, platform::Icon::None);
+        }
+        m_env.log.kiloku("▲終了Ｅ," + logStamp(m_env) + ",,,異常終了,Revision=" + revisionText() +
+                         ",,エラー回数=" + std::to_string(st.ErrorCount) + ",,");
+    }
 }
 
 } // namespace mayorin::notify

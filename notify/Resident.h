@@ -69,6 +69,11 @@ public:
     // Shut-down: closes the other windows, saves or not by ErrorCount, removes the tray icon,
     // clears the running marker and ends the process. "Form_Unload F4".
     void unload();
+    // The end when the process is already exiting under the event loop (the display connection was
+    // lost): saves or not by ErrorCount as the shut-down does, without the abnormal-end box, and
+    // clears the running marker. Touches no window and not the tray; the data file is written only
+    // once the start-up has read it. "Form_Unload F4".
+    void endWithoutDisplay();
 
 private:
     core::Env& m_env;
@@ -76,8 +81,12 @@ private:
     persist::MessageDialogHost& m_dialog;
     NoticeWindowHost& m_notices;
     ResidentShell& m_shell;
+    // The deletion of the settings, the data file and the end's log line, by ErrorCount.
+    void saveAndLogTheEnd(bool writeDataFile, bool abnormalEndBox);
+
     // True while a tick runs: a modal box shown inside it must not run another tick in its loop.
     bool m_ticking = false;
+    bool m_dataFileRead = false; // the start-up has read the data file
 };
 
 } // namespace mayorin::notify

@@ -156,7 +156,7 @@ std::string dataFilePath(const core::State& st) {
     return st.AppDir + "/" + kFileName;
 }
 
-void kakikomi01(core::Env& env) {
+static void writeDataFile(core::Env& env, bool logged) {
     core::guarded(env.errors, kKakikomi01Location, [&] {
         const core::State& st = env.st;
         const std::string path = dataFilePath(st);
@@ -205,8 +205,18 @@ void kakikomi01(core::Env& env) {
         // failure part-way leaves the previous file whole.
         detail::replaceFile(path, detail::encodeLossy(env.codePage, text));
 
-        env.log.kiloku("□書込　," + core::dateTimeText(env) + ",,,データの書き込み," + countsText(st) + path + ",");
+        if (logged) {
+            env.log.kiloku("□書込　," + core::dateTimeText(env) + ",,,データの書き込み," + countsText(st) + path + ",");
+        }
     });
+}
+
+void kakikomi01(core::Env& env) {
+    writeDataFile(env, true);
+}
+
+void kakikomiAfterNotice(core::Env& env) {
+    writeDataFile(env, false);
 }
 
 void yomikomi02(core::Env& env, std::string_view line) {

@@ -12,6 +12,9 @@ namespace mayorin::persist {
 std::string dataFilePath(const core::State& st);
 
 void kakikomi01(core::Env& env);                          // "kakikomi01 M4　保存"
+// The same write without its log line, which records what the user did: keeps the rows a tick
+// has rescheduled or removed, so that a notice already given is not given again after a crash.
+void kakikomiAfterNotice(core::Env& env);                 // "kakikomi01 M4　保存"
 void yomikomi01(core::Env& env);                          // "yomikomi01 M4　読込"
 void yomikomi02(core::Env& env, std::string_view line);   // "yomikomi02 M4　読込仕分"
 

@@ -28,9 +28,17 @@ QMessageBox::Icon qicon(Icon icon) {
 
 } // namespace
 
+QtMessagePresenter::QtMessagePresenter() = default;
+QtMessagePresenter::~QtMessagePresenter() = default;
+
 Answer QtMessagePresenter::show(std::string_view text, std::string_view title, Buttons buttons, Icon icon,
                                 Answer defaultButton) {
-    QMessageBox box;
+    const Answer unanswered = buttons == Buttons::Ok ? Answer::Ok : Answer::Dismissed;
+    if (m_waiting == Waiting::NoDisplay) {
+        return unanswered;
+    }
+    auto owned = std::make_unique<QMessageBox>();
+    QMessageBox& box = *owned;
     box.setWindowTitle(qtext(title));
     box.setText(qtext(text));
     box.setIcon(qicon(icon));
@@ -48,6 +56,12 @@ Answer QtMessagePresenter::show(std::string_view text, std::string_view title, B
     } else {
         ok = box.addButton(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
+    }
+    if (m_waiting == Waiting::No) {
+        box.setModal(false);
+        box.show();
+        m_unanswered.push_back(std::move(owned));
+        return unanswered;
     }
     box.exec();
     // A box the program closed with reject() has no clicked button: nobody answered.

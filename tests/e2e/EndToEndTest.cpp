@@ -162,18 +162,26 @@ public:
         fs::copy_file(MAYORIN_EXE, dir / "mayorin");
     }
 
-    void start() {
+    // Starts it offscreen, or on the X server of display (":111") when one is given; extra holds
+    // more environment entries.
+    void start(const std::string& display = "", const std::vector<std::string>& extra = {}) {
         std::vector<std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string v = *e;
             if (v.rfind("QT_QPA_PLATFORM=", 0) != 0 && v.rfind("XDG_CONFIG_HOME=", 0) != 0 &&
-                v.rfind("HOME=", 0) != 0) {
+                v.rfind("HOME=", 0) != 0 && v.rfind("DISPLAY=", 0) != 0) {
                 env.push_back(v);
             }
         }
-        env.push_back("QT_QPA_PLATFORM=offscreen");
+        if (display.empty()) {
+            env.push_back("QT_QPA_PLATFORM=offscreen");
+        } else {
+            env.push_back("QT_QPA_PLATFORM=xcb");
+            env.push_back("DISPLAY=" + display);
+        }
         env.push_back("XDG_CONFIG_HOME=" + (m_dir / "config").string());
         env.push_back("HOME=" + m_dir.string());
+        env.insert(env.end(), extra.begin(), extra.end());
         std::vector<char*> envp;
         for (auto& v : env) {
             envp.push_back(v.data());
@@ -192,10 +200,11 @@ public:
         ASSERT_EQ(rc, 0);
     }
 
-    // Sends SIGTERM and returns the exit status, or -1 when the program did not end in time.
-    int terminate() {
-        ::kill(m_pid, SIGTERM);
-        for (int i = 0; i < 500; ++i) {
+    // Waits for the program to end and returns its exit status (128 + the signal when a signal
+    // ended it), or -1 when it did not end in time.
+    int waitForEnd(milliseconds limit) {
+        const auto until = steady_clock::now() + limit;
+        while (steady_clock::now() < until) {
             int status = 0;
             if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
                 m_pid = 0;
@@ -204,6 +213,14 @@ public:
             std::this_thread::sleep_for(20ms);
         }
         return -1;
+    }
+
+    void signal(int sig) { ::kill(m_pid, sig); }
+
+    // Sends SIGTERM and returns the exit status, or -1 when the program did not end in time.
+    int terminate() {
+        signal(SIGTERM);
+        return waitForEnd(10s);
     }
 
     ~Program() {
@@ -217,6 +234,15 @@ private:
     fs::path m_dir;
     pid_t m_pid = 0;
 };
+
+// Polls until done() is true or the limit has passed; returns done().
+template <class Done> bool waitUntil(Done&& done, milliseconds limit = 15s) {
+    const auto until = steady_clock::now() + limit;
+    while (!done() && steady_clock::now() < until) {
+        std::this_thread::sleep_for(20ms);
+    }
+    return done();
+}
 
 fs::path freshDir() {
     char tmpl[] = "/tmp/mayorin-e2e-XXXXXX";
@@ -418,6 +444,189 @@ TEST(EndToEnd, startsInAnEmptyFolderAndEndsCleanly) {
     EXPECT_EQ(lines[2].substr(0, lines[2].find(',') + 1), "▼起動　,");
     EXPECT_EQ(lines[3].substr(0, lines[3].find(',') + 1), "□書込　,");
     EXPECT_EQ(lines[4].substr(lines[4].find(",,,")), ",,,終了,Revision=68,レジストリ=0,エラー回数=0,,");
+    fs::remove_all(dir);
+}
+
+// The running marker of the program's folder: the value under [form4] in the settings file, or
+// "<none>" when there is none.
+std::string runningMarker(const fs::path& dir) {
+    std::istringstream in(readFile(dir / "config" / "Mayorin" / "Mayorin.ini"));
+    bool inSection = false;
+    for (std::string l; std::getline(in, l);) {
+        if (!l.empty() && l[0] == '[') {
+            inSection = l == "[form4]";
+        } else if (inSection && l.find('=') != std::string::npos) {
+            return l.substr(l.find('=') + 1);
+        }
+    }
+    return "<none>";
+}
+
+std::vector<std::string> logLines(const fs::path& dir) {
+    return decodeLines(readFile(logFile(dir, localNow().ymd)));
+}
+
+bool logHas(const fs::path& dir, const std::string& start) {
+    for (const auto& l : logLines(dir)) {
+        if (l.rfind(start, 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A data file with a daily alarm due a few seconds from now (or already due) and a countdown a
+// day later; and the same file once the alarm was notified and moved on to tomorrow at 00:00.
+struct DueAlarm {
+    std::vector<std::string> daily;
+    std::vector<std::string> later;
+    std::string before;
+    std::string after;
+
+    explicit DueAlarm(long long dueIn) {
+        const LocalNow now = localNow();
+        daily = {"2", "1", "朝会", "00", "00", "", "", "", sp(now.stamp + dueIn)};
+        later = {"0", "0", "パン", "00", "30", "00", "00", " 0", sp(now.stamp + 100000)};
+        before = file({daily, later});
+        std::vector<std::string> moved = daily;
+        moved[8] = sp(stamp(year_month_day{sys_days{now.ymd} + days{1}}, 0, 0, 0));
+        after = file({later, moved});
+    }
+
+    static std::string file(const std::vector<std::vector<std::string>>& rows) {
+        std::vector<std::string> lines = kHead;
+        lines.push_back(kScheduleBanner);
+        lines.push_back(kRowBanner);
+        for (const auto& r : rows) {
+            lines.push_back(rowLine(r));
+        }
+        lines.insert(lines.end(), kTail.begin(), kTail.end());
+        return encodeLines(lines);
+    }
+};
+
+// A notice given is kept at once: killed right after it, the program leaves the row moved on.
+TEST(EndToEnd, notifiedRowIsInTheDataFileBeforeAKill) {
+    const fs::path dir = freshDir();
+    const DueAlarm alarm(-5);
+    const fs::path dataFile = dir / "Mayorin。保存.txt";
+    std::ofstream(dataFile, std::ios::binary) << alarm.before;
+    Program program(dir);
+    program.start();
+    ASSERT_TRUE(waitUntil([&] { return logHas(dir, "♪予時刻,"); })) << readFile(dir / "output.txt");
+    EXPECT_TRUE(waitUntil([&] { return readFile(dataFile) != alarm.before; }, 5s));
+    program.signal(SIGKILL);
+    ASSERT_EQ(program.waitForEnd(5s), 128 + SIGKILL);
+
+    EXPECT_EQ(readFile(dataFile), alarm.after);
+    EXPECT_FALSE(logHas(dir, "□書込")) << "the write after a notice is not logged";
+    EXPECT_FALSE(logHas(dir, "▲終了"));
+    fs::remove_all(dir);
+}
+
+// A disk that is full when the session ends: the data file cannot be rewritten and every report
+// of it goes unanswered, yet the program is gone within five seconds and the old file is whole.
+TEST(EndToEnd, fullDiskAtSigtermEndsSoonAndKeepsTheDataFile) {
+    const fs::path dir = freshDir();
+    const DueAlarm alarm(100000);
+    const fs::path dataFile = dir / "Mayorin。保存.txt";
+    std::ofstream(dataFile, std::ios::binary) << alarm.before;
+    Program program(dir);
+    std::string asan = "ASAN_OPTIONS=verify_asan_link_order=0";
+    if (const char* o = std::getenv("ASAN_OPTIONS")) {
+        asan += std::string(":") + o;
+    }
+    program.start("", {"LD_PRELOAD=" MAYORIN_FULL_DISK, "MAYORIN_FULL_DISK_DIR=" + dir.string(), asan});
+    ASSERT_TRUE(waitUntil([&] { return logHas(dir, "□読込"); })) << readFile(dir / "output.txt");
+    std::ofstream(dir / ".disk-full") << "";
+
+    const auto sent = steady_clock::now();
+    program.signal(SIGTERM);
+    const int status = program.waitForEnd(10s);
+    const auto took = duration_cast<milliseconds>(steady_clock::now() - sent);
+    EXPECT_EQ(status, 1) << "ended by itself, after reporting errors: " << readFile(dir / "output.txt");
+    EXPECT_LT(took, 5s);
+    EXPECT_EQ(readFile(dataFile), alarm.before);
+    EXPECT_FALSE(logHas(dir, "▲終了")) << "the log could not be written either";
+    fs::remove_all(dir);
+}
+
+// An X server of the test's own, on the first free display from :110 to :119.
+class XServer {
+public:
+    XServer() {
+        for (int n = 110; n <= 119 && m_pid == 0; ++n) {
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+            if (fs::exists(socket) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) {
+                continue;
+            }
+            display = ":" + std::to_string(n);
+            std::vector<std::string> args = {kXvfb, display, "-nolisten", "tcp", "-screen", "0", "1024x768x24"};
+            std::vector<char*> argv;
+            for (auto& a : args) {
+                argv.push_back(a.data());
+            }
+            argv.push_back(nullptr);
+            posix_spawn_file_actions_t actions;
+            posix_spawn_file_actions_init(&actions);
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+            posix_spawn_file_actions_adddup2(&actions, 1, 2);
+            if (posix_spawn(&m_pid, kXvfb, &actions, nullptr, argv.data(), environ) != 0) {
+                m_pid = 0;
+            }
+            posix_spawn_file_actions_destroy(&actions);
+            if (m_pid != 0 && !waitUntil([&] { return fs::exists(socket); }, 10s)) {
+                stop();
+            }
+        }
+    }
+    ~XServer() { stop(); }
+
+    bool running() const { return m_pid != 0; }
+    void stop() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+            m_pid = 0;
+        }
+    }
+
+    static constexpr const char* kXvfb = "/usr/bin/Xvfb";
+    std::string display;
+
+private:
+    pid_t m_pid = 0;
+};
+
+// A log-off that ends the X server before anything else: the program still keeps the day's
+// changes, logs its end and clears its running marker, so the next start is a quiet one.
+TEST(EndToEnd, lostDisplayEndsNormally) {
+    if (!fs::exists(XServer::kXvfb)) {
+        GTEST_SKIP() << "Xvfb is not installed (Debian package xvfb)";
+    }
+    XServer x;
+    ASSERT_TRUE(x.running()) << "no free display from :110 to :119";
+    const fs::path dir = freshDir();
+    const DueAlarm alarm(2);
+    const fs::path dataFile = dir / "Mayorin。保存.txt";
+    std::ofstream(dataFile, std::ios::binary) << alarm.before;
+    Program program(dir);
+    program.start(x.display);
+    ASSERT_TRUE(waitUntil([&] { return logHas(dir, "♪予時刻,"); })) << readFile(dir / "output.txt");
+    EXPECT_EQ(runningMarker(dir), "運転中");
+    std::this_thread::sleep_for(300ms);
+
+    x.stop();
+    const int status = program.waitForEnd(5s);
+    EXPECT_EQ(status, 1) << readFile(dir / "output.txt"); // the toolkit's own exit
+
+    EXPECT_EQ(readFile(dataFile), alarm.after);
+    const std::vector<std::string> lines = logLines(dir);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2].substr(0, lines[lines.size() - 2].find(',') + 1), "□書込　,");
+    EXPECT_EQ(lines.back().substr(0, lines.back().find(',') + 1), "▲終了　,");
+    EXPECT_EQ(lines.back().substr(lines.back().find(",,,")), ",,,終了,Revision=68,レジストリ=0,エラー回数=0,,");
+    EXPECT_EQ(runningMarker(dir), "");
     fs::remove_all(dir);
 }
 

@@ -330,6 +330,38 @@ TEST(ResidentTick, SoundRestartsOnlyOutsideTheFirstTwoSeconds) {
     }
 }
 
+// The rows a tick has notified are kept at once, so that a crash loses no notice already given:
+// rows due together are written once, after the last of them, without a log line; a tick with
+// nothing due writes nothing.
+TEST(ResidentTick, NotifiedRowsAreWrittenOnceAfterTheLastDueRow) {
+    Harness h;
+    const std::string nine = h.field(h.stamp(2026, 12, 7, 9, 0));
+    h.add(0, "", "A", "0", "5", "", "", "", nine);
+    h.add(0, "", "B", "0", "5", "", "", "", nine);
+    h.add(2, "1", "朝会", "10", "0", "", "", "");
+    const std::string path = persist::dataFilePath(h.st);
+    const auto withDaily = [&](int day) {
+        return dataFileWith({"01,2,1,朝会,10,00,,,," + h.field(h.stamp(2026, 12, day, 10, 0)) + ","});
+    };
+
+    h.controller.tick();
+    EXPECT_FALSE(std::filesystem::exists(path)) << "A is due at the same second";
+    h.controller.tick();
+    EXPECT_EQ(dataFileText(h), withDaily(7));
+
+    std::filesystem::remove(path);
+    h.clock.advance(1);
+    h.controller.tick();
+    EXPECT_FALSE(std::filesystem::exists(path)) << "nothing was due";
+
+    h.clock.set(2026, 12, 7, 10, 0, 0);
+    h.controller.tick();
+    EXPECT_EQ(dataFileText(h), withDaily(8));
+    EXPECT_EQ(h.st.NoticeCount, 3);
+    EXPECT_TRUE(linesStartingWith(h, "□書込").empty());
+    EXPECT_EQ(h.log.lines.size(), 3u) << "the notices' lines only";
+}
+
 TEST(ResidentExit, QuestionAndItsAnswers) {
     struct Case {
         int menuIndex;
@@ -504,6 +536,53 @@ TEST(ResidentExit, DataFileFailureDuringTheEndCountsTowardsTheAbnormalEnd) {
         }
         EXPECT_TRUE(std::filesystem::is_directory(persist::dataFilePath(h.st)));
         EXPECT_EQ(h.shell.calls.back(), "endProcess");
+    }
+}
+
+// The display has gone and the process is already exiting: the end saves and logs by the error
+// count, clears the running marker and touches no window, tray or message box. Before the start-up
+// has read the data file, the file is left as it is.
+TEST(ResidentExit, EndWithoutDisplaySavesByTheErrorCountAndTouchesNoWindow) {
+    struct Case {
+        const char* name;
+        bool started;
+        std::int16_t errors;
+        bool written;
+        std::string endLine;
+    };
+    const std::string normal = "▲終了　," + kMonday + ",09:00:00,,,終了,Revision=68,レジストリ=0,エラー回数=0,,";
+    const std::vector<Case> cases = {
+        {"normal", true, 0, true, normal},
+        {"three errors", true, 3, false, "▲終了Ｅ," + kMonday + ",09:00:00,,,異常終了,Revision=68,,エラー回数=3,,"},
+        {"start-up not through", false, 0, false, normal},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        const std::string path = persist::dataFilePath(h.st);
+        const std::string before = dataFileWith({});
+        std::ofstream(path, std::ios::binary) << *h.codePage.encode(before);
+        if (c.started) {
+            h.controller.formLoad(h.dir.path);
+        } else {
+            h.backend.save("form4", h.dir.path, "運転中"); // as the start-up's first step leaves it
+        }
+        h.add(2, "1", "朝会", "10", "0", "", "", "");
+        h.st.ErrorCount = c.errors;
+        h.shell.calls.clear();
+        h.log.lines.clear();
+
+        h.controller.endWithoutDisplay();
+
+        EXPECT_TRUE(h.shell.calls.empty());
+        EXPECT_TRUE(h.messages.shown.empty());
+        EXPECT_TRUE(h.dialog.modes.empty());
+        EXPECT_EQ(dataFileText(h),
+                  c.written ? dataFileWith({"01,2,1,朝会,10,00,,,," + h.field(h.stamp(2026, 12, 7, 10, 0)) + ","})
+                            : before);
+        ASSERT_EQ(h.log.lines.size(), c.written ? 2u : 1u);
+        EXPECT_EQ(h.log.lines.back(), c.endLine);
+        EXPECT_EQ(h.backend.get("form4", h.dir.path, "?"), "");
     }
 }
 

@@ -44,7 +44,13 @@ void FakeSettings::save(std::string_view section, std::string_view key, std::str
 
 platform::Answer ScriptedMessages::show(std::string_view text, std::string_view title, platform::Buttons buttons,
                                         platform::Icon icon, platform::Answer defaultButton) {
-    shown.push_back({std::string(text), std::string(title), buttons, icon});
+    if (waiting != platform::Waiting::NoDisplay) {
+        shown.push_back(
+            {std::string(text), std::string(title), buttons, icon, waiting == platform::Waiting::ForAnswer});
+    }
+    if (waiting != platform::Waiting::ForAnswer) {
+        return buttons == platform::Buttons::Ok ? platform::Answer::Ok : platform::Answer::Dismissed;
+    }
     if (buttons == platform::Buttons::Ok) {
         return platform::Answer::Ok;
     }

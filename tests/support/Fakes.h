@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -48,14 +49,17 @@ public:
         std::string title;
         platform::Buttons buttons;
         platform::Icon icon;
+        bool waited = true; // false: shown without waiting for an answer
     };
     platform::Answer show(std::string_view text, std::string_view title, platform::Buttons buttons,
                           platform::Icon icon, platform::Answer defaultButton) override;
+    void setWaiting(platform::Waiting w) override { waiting = w; }
     // The answer to give to the next box (Yes/No boxes); OK boxes are always answered Ok.
     void answerNext(platform::Answer a) { answers.push_back(a); }
 
-    std::vector<Shown> shown;
+    std::vector<Shown> shown; // boxes asked for once the display had gone are not shown
     std::deque<platform::Answer> answers;
+    platform::Waiting waiting = platform::Waiting::ForAnswer;
 };
 
 // Records every reported error.
@@ -103,8 +107,14 @@ public:
 // Records a request to end the process instead of ending it.
 class FakeProcess final : public platform::ProcessControl {
 public:
-    void terminateNow() override { ++terminations; }
+    void terminateNow() override {
+        ++terminations;
+        if (onTerminate) {
+            onTerminate();
+        }
+    }
     int terminations = 0;
+    std::function<void()> onTerminate; // runs where the process would have ended
 };
 
 } // namespace mayorin::test

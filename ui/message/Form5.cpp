@@ -266,6 +266,14 @@ void showMessageDialog(UiContext& ctx) {
     }
 }
 
+QWidget* showMessageDialogWithoutWaiting(UiContext& ctx) {
+    auto* dialog = new Form5(ctx);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setModal(false);
+    dialog->show();
+    return dialog;
+}
+
 void closeMessageDialog(UiContext& ctx) {
     if (ctx.message != nullptr) {
         ctx.message->closeByProgram();

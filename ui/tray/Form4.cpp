@@ -110,6 +110,9 @@ Form4::Form4(UiContext& ctx)
 }
 
 Form4::~Form4() {
+    for (const QPointer<QWidget>& w : m_unanswered) {
+        delete w.data();
+    }
     if (m_ctx.resident == this) {
         m_ctx.resident = nullptr;
     }
@@ -161,11 +164,23 @@ void Form4::tasuku_aikon_syuryou_Click(int index) {
     askClose(Pending::User);
 }
 
+bool Form4::duplicateStartWarningShown() const {
+    // The start-up's duplicate check is the only place that shows content 6.
+    return m_loading && m_ctx.message != nullptr && m_ctx.env.st.MessageMode == 6;
+}
+
 void Form4::closeFromSystem() {
     if (m_ended) {
         return;
     }
+    if (duplicateStartWarningShown()) {
+        // This second start ends here; the first instance's marker, data file and log stay as
+        // they are.
+        m_ctx.process.terminateNow();
+    }
     m_pending = Pending::System;
+    m_systemClose = true;
+    m_ctx.env.messages.setWaiting(platform::Waiting::No);
     // The message dialog first, closed by the program so that none of its buttons acts.
     ui::closeMessageDialog(m_ctx);
     // Every other dialog waiting for an answer: closed, which its caller must not take as one.
@@ -180,6 +195,19 @@ void Form4::closeFromSystem() {
         }
     }
     askClose(Pending::System);
+}
+
+void Form4::endWithoutDisplay() {
+    if (m_ended) {
+        return;
+    }
+    m_ended = true; // close requests from here on change nothing
+    m_displayGone = true;
+    m_ctx.env.messages.setWaiting(platform::Waiting::NoDisplay);
+    if (duplicateStartWarningShown()) {
+        return;
+    }
+    m_controller->endWithoutDisplay();
 }
 
 void Form4::requestClose() {
@@ -298,6 +326,14 @@ void Form4::setTickEnabled(bool enabled) {
 }
 
 void Form4::showMessageDialog() {
+    if (m_displayGone) {
+        return;
+    }
+    if (m_systemClose) {
+        // Nobody may be there to answer: the end goes on while the dialog shows.
+        m_unanswered.emplace_back(ui::showMessageDialogWithoutWaiting(m_ctx));
+        return;
+    }
     ui::showMessageDialog(m_ctx);
 }
 

@@ -2,7 +2,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include <QPointer>
 #include <QWidget>
 
 #include "notify/Resident.h"
@@ -36,10 +38,17 @@ public:
     // is still running is carried out after it, so the data file is read before it is written.
     void start(const std::string& appDir);
 
-    // The close the operating system asks for (log-off, SIGTERM, SIGHUP, SIGINT): closes the
-    // message dialog and any other modal dialog without taking their closing as an answer, then
-    // shuts the program down without the exit question.
+    // The close the operating system asks for (log-off, SIGTERM, SIGHUP, SIGINT, the session
+    // manager): closes the message dialog and any other modal dialog without taking their closing
+    // as an answer, then shuts the program down without the exit question. From then on no message
+    // box or dialog waits for an answer. A second start still showing its duplicate-start warning
+    // ends at once instead, as the warning's close box ends it.
     void closeFromSystem();
+
+    // The end when the process is exiting under the event loop because the display connection was
+    // lost: data file, end log line and running marker, touching nothing that needs the display.
+    // Does nothing once the program has ended, or while the duplicate-start warning is up.
+    void endWithoutDisplay();
 
     // The tray menu's exit items: 0 "終了", 1 "レジストリを削除して終了。".
     void tasuku_aikon_syuryou_Click(int index);
@@ -83,6 +92,7 @@ private:
     void askClose(Pending reason);
     void processClose();
     void buildMenu();
+    bool duplicateStartWarningShown() const;
 
     UiContext& m_ctx;
     std::unique_ptr<notify::ResidentController> m_controller;
@@ -96,6 +106,9 @@ private:
     bool m_asking = false;    // the exit question is running
     bool m_unloading = false; // the shut-down is running
     bool m_ended = false;
+    bool m_systemClose = false; // the system asked for the end: nothing waits for an answer
+    bool m_displayGone = false; // nothing may touch the display
+    std::vector<QPointer<QWidget>> m_unanswered; // message dialogs shown without waiting
 };
 
 } // namespace mayorin::ui

@@ -13,6 +13,7 @@ using mayorin::platform::Answer;
 using mayorin::platform::Buttons;
 using mayorin::platform::Icon;
 using mayorin::platform::QtMessagePresenter;
+using mayorin::platform::Waiting;
 
 namespace {
 
@@ -122,6 +123,27 @@ private slots:
             QtMessagePresenter presenter;
             QCOMPARE(int(presenter.show("q", "Mayorin。", buttons, Icon::Question, Answer::Yes)),
                      int(Answer::Dismissed));
+        }
+    }
+
+    // Once nobody may answer, a box is shown and show() returns at once; once the display has
+    // gone, nothing is shown. Either way a question is not answered for the user.
+    void boxesThatDoNotWait() {
+        for (const Waiting waiting : {Waiting::No, Waiting::NoDisplay}) {
+            QtMessagePresenter presenter;
+            presenter.setWaiting(waiting);
+            QCOMPARE(int(presenter.show("ok", "Mayorin。", Buttons::Ok, Icon::None)), int(Answer::Ok));
+            QCOMPARE(int(presenter.show("q", "Mayorin。", Buttons::YesNo, Icon::Question, Answer::No)),
+                     int(Answer::Dismissed));
+            QStringList texts;
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
+                    QVERIFY(!box->isModal());
+                    texts.push_back(box->text());
+                }
+            }
+            texts.sort();
+            QCOMPARE(texts, waiting == Waiting::No ? (QStringList{"ok", "q"}) : QStringList{});
         }
     }
 };

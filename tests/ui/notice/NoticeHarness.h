@@ -41,6 +41,7 @@ public:
         }
         return platform::Answer::Ok;
     }
+    void setWaiting(platform::Waiting) override {}
     struct Box {
         std::string text;
         std::string title;

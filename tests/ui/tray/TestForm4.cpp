@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <functional>
@@ -25,6 +26,8 @@
 #include "tests/support/TestEnv.h"
 #include "ui/UiContext.h"
 #include "ui/message/Form5.h"
+#include "ui/entry/Form1Window.h"
+#include "ui/names/Form3Window.h"
 #include "ui/tray/Form4.h"
 #include "ui/tray/Help.h"
 #include "ui/tray/SystemSignals.h"
@@ -127,10 +130,14 @@ private slots:
     void repeatedCloseRequestsEndOnce();
     void systemSignalEndsWithoutQuestion();
     void systemCloseRejectsOpenDialog();
-    void systemCloseDuringStartUpKeepsData();
+    void systemCloseDuringDuplicateStartWarningEndsAtOnce();
+    void userCloseAfterSystemCloseAsksNothing();
+    void endClosesTheNamesEditorWithItsOwnSteps();
+    void lostDisplayEndsOnceWithoutTheWindows();
     void closeRequestDuringStartUpWaitsForIt();
     void duplicateStartIgnoredGoesOn();
     void doubleClickOpensEntryWindowOnce();
+    void unwritableDataFileIsReportedAndTheEndGoesOn_data();
     void unwritableDataFileIsReportedAndTheEndGoesOn();
     void help_data();
     void help();
@@ -347,21 +354,81 @@ void TestForm4::systemCloseRejectsOpenDialog() {
     QCOMPARE(r.te.log.lines.back(), std::string(kEndLine));
 }
 
-// A log-off that arrives while the start-up waits in the duplicate-start dialog: the dialog is
-// closed without ending this instance, the data file is read first, and only then written.
-void TestForm4::systemCloseDuringStartUpKeepsData() {
+// A log-off (closing the terminal) that arrives while a second start shows its duplicate-start
+// warning ends that start at once, as the warning's close box does: the first instance's running
+// marker, the data file and the log stay as they were.
+void TestForm4::systemCloseDuringDuplicateStartWarningEndsAtOnce() {
     Rig r;
     r.te.settings.save("form4", r.appDir(), "運転中");
     const std::string file = r.appDir() + "/Mayorin。保存.txt";
-    writeFile(file, cp932(r.te, dataLines(true)));
+    const std::string bytes = cp932(r.te, dataLines(true));
+    writeFile(file, bytes);
+    const auto settings = r.te.settings.values;
+    bool untouched = false;
+    r.process.onTerminate = [&] {
+        untouched = r.te.settings.values == settings && readFile(file) == bytes && r.te.log.lines.empty() &&
+                    r.te.st.ReservationCount == 0;
+    };
     whenModal([&](QWidget*) { r.form->closeFromSystem(); });
     r.form->start(r.appDir());
-    QCOMPARE(r.te.st.MessageMode, 6);
-    QCOMPARE(r.te.st.ReservationCount, std::int16_t(1));
+    QCOMPARE(r.process.terminations, 1);
+    QVERIFY(untouched);
+}
+
+// A close from the system, then one from the user before the first is handled: the end goes on
+// as the system asked, without the exit question.
+void TestForm4::userCloseAfterSystemCloseAsksNothing() {
+    Rig r;
+    r.form->start(r.appDir());
+    r.te.messages.answerNext(platform::Answer::No);
+    r.form->closeFromSystem();
+    r.item("tasuku_aikon_syuryou_0")->trigger();
+    r.form->close();
     QTRY_VERIFY(r.form->hasEnded());
-    QCOMPARE(r.process.terminations, 0);
-    QCOMPARE(readFile(file), cp932(r.te, dataLines(true)));
+    QTest::qWait(50);
+    QVERIFY(r.te.messages.shown.empty());
+    QCOMPARE(count(r.te.log.lines, kEndLine), 1);
+}
+
+// The display-name editor open at the end closes with its own steps: its position is stored and
+// its closing is logged before the end.
+void TestForm4::endClosesTheNamesEditorWithItsOwnSteps() {
+    Rig r;
+    r.form->start(r.appDir());
+    r.item("tasuku_aikon_hyouji")->trigger();
+    r.ctx.entry->findChild<QAction*>(QStringLiteral("meisyouRireki_0"))->trigger();
+    QVERIFY(r.ctx.names != nullptr);
+    r.ctx.names->move(200, 100);
+    r.form->closeFromSystem();
+    QTRY_VERIFY(r.form->hasEnded());
+    QVERIFY(r.ctx.names == nullptr);
+    QCOMPARE(r.te.settings.get("form3", "Left  ", "?"), std::string("3000"));
+    QCOMPARE(r.te.settings.get("form3", "Top   ", "?"), std::string("1500"));
+    QCOMPARE(r.te.st.HistoryEditorState, std::string("休業中"));
+    const auto closed = std::find(r.te.log.lines.begin(), r.te.log.lines.end(),
+                                  "△編集　, 2026/12/07(月),09:00:00,,,履歴編集画面を閉じる,0 変更無し,"
+                                  "タイマー履歴数=0,予定履歴数=0,,");
+    QVERIFY(closed != r.te.log.lines.end());
+    QVERIFY(std::find(closed, r.te.log.lines.end(), kEndLine) != r.te.log.lines.end());
+}
+
+// The display connection lost: the end saves, logs and clears the marker once, and leaves the
+// tray and the windows alone; close requests after it change nothing.
+void TestForm4::lostDisplayEndsOnceWithoutTheWindows() {
+    Rig r;
+    r.form->start(r.appDir());
+    r.form->endWithoutDisplay();
+    QVERIFY(r.form->hasEnded());
     QCOMPARE(r.te.log.lines.back(), std::string(kEndLine));
+    QCOMPARE(readFile(persist::dataFilePath(r.te.st)), cp932(r.te, dataLines(false)));
+    QCOMPARE(r.marker(), std::string(""));
+    QVERIFY(r.form->trayIcon()->isVisible());
+    r.form->requestClose();
+    r.form->closeFromSystem();
+    r.form->endWithoutDisplay();
+    QTest::qWait(50);
+    QCOMPARE(count(r.te.log.lines, kEndLine), 1);
+    QVERIFY(r.te.messages.shown.empty());
 }
 
 // A close asked for (by an error report, say) while the start-up waits in a dialog that stays
@@ -418,9 +485,20 @@ void TestForm4::doubleClickOpensEntryWindowOnce() {
     QVERIFY(r.ctx.entry == nullptr);
 }
 
+void TestForm4::unwritableDataFileIsReportedAndTheEndGoesOn_data() {
+    QTest::addColumn<int>("errorsBefore");
+    QTest::addColumn<QString>("endLine");
+    QTest::newRow("first error") << 0
+                                 << "▲終了　, 2026/12/07(月),09:00:00,,,終了,Revision=68,レジストリ=0,エラー回数=1,,";
+    QTest::newRow("third error") << 2 << "▲終了Ｅ, 2026/12/07(月),09:00:00,,,異常終了,Revision=68,,エラー回数=3,,";
+}
+
 // The real error reporter, wired to the resident window as the program wires it: a data file that
-// cannot be written at the end is reported once, and the end still logs and clears the marker.
+// cannot be written at a log-off is reported once and logged, its dialog and the abnormal-end box
+// do not wait for an answer nobody may give, and the end goes on by the error count.
 void TestForm4::unwritableDataFileIsReportedAndTheEndGoesOn() {
+    QFETCH(int, errorsBefore);
+    QFETCH(QString, endLine);
     struct Link final : persist::MessageDialogHost, persist::ResidentHost {
         ui::Form4* form = nullptr;
         int closeRequests = 0;
@@ -449,26 +527,36 @@ void TestForm4::unwritableDataFileIsReportedAndTheEndGoesOn() {
     r.form.start(appDir);
     // A folder where the data file should be: opening it for writing fails.
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Mayorin。保存.txt")));
+    r.te.st.ErrorCount = static_cast<std::int16_t>(errorsBefore);
 
-    QString errorText;
-    whenModal([&](QWidget* w) {
-        if (auto* body = w->findChild<QPlainTextEdit*>(QStringLiteral("Text1_0"))) {
-            errorText = body->toPlainText();
-        }
-        w->findChild<QAbstractButton*>(QStringLiteral("Command1_0"))->click();
-    });
     r.form.closeFromSystem();
     QTRY_VERIFY(r.form.hasEnded());
-    QCOMPARE(r.te.st.ErrorCount, std::int16_t(1));
-    QVERIFY2(errorText.contains(QStringLiteral("「Mayorin。保存.txt」の属性が[読み取り専用]")), qPrintable(errorText));
+    QCOMPARE(r.te.st.ErrorCount, std::int16_t(errorsBefore + 1));
     QCOMPARE(r.link.closeRequests, 1);
     const std::vector<std::string> tail(r.te.log.lines.end() - 2, r.te.log.lines.end());
     QCOMPARE(tail, (std::vector<std::string>{
-                       "※エラー, 2026/12/07(月),09:00:00,,,エラー75,発生場所kakikomi01 M4　保存,操作1,,,",
-                       "▲終了　, 2026/12/07(月),09:00:00,,,終了,Revision=68,レジストリ=0,エラー回数=1,,",
+                       "※エラー, 2026/12/07(月),09:00:00,,,エラー75,発生場所kakikomi01 M4　保存,操作" +
+                           std::to_string(errorsBefore + 1) + ",,,",
+                       endLine.toStdString(),
                    }));
     QCOMPARE(r.te.settings.get("form4", appDir, "<none>"), std::string(""));
-    QVERIFY(r.te.messages.shown.empty()); // no exit question, no abnormal-end box
+
+    // The error dialog is on screen, not waited for.
+    QString errorText;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QStringLiteral("Form5") && w->isVisible()) {
+            QVERIFY(!w->isModal());
+            errorText = w->findChild<QPlainTextEdit*>(QStringLiteral("Text1_0"))->toPlainText();
+        }
+    }
+    QVERIFY2(errorText.contains(QStringLiteral("「Mayorin。保存.txt」の属性が[読み取り専用]")), qPrintable(errorText));
+    if (errorsBefore == 0) {
+        QVERIFY(r.te.messages.shown.empty()); // no exit question, no abnormal-end box
+    } else {
+        QCOMPARE(r.te.messages.shown.size(), std::size_t(1));
+        QCOMPARE(r.te.messages.shown[0].text, std::string(" 異常終了するため、変更になった内容は保存されません。"));
+        QVERIFY(!r.te.messages.shown[0].waited);
+    }
 }
 
 void TestForm4::help_data() {
