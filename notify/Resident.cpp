@@ -51,7 +51,7 @@ void ResidentController::formLoad(const std::string& exeDir) {
         m_env.log.kiloku("▼起動　," + logStamp(m_env) + ",,,起動,Revision=" + revisionText() + ",,,,");
         core::hensu_kensuu(m_env);
         persist::yomikomi01(m_env);
-        m_dataFileRead = true;
+        st.DataFileRead = true;
         m_shell.setMessageItemVisible(!m_settings.releaseMessage().empty());
     });
 }
@@ -145,7 +145,9 @@ void ResidentController::unload() {
         core::State& st = m_env.st;
         m_shell.setTickEnabled(false);
         m_shell.closeOtherWindows();
-        saveAndLogTheEnd(true, true);
+        // A start-up that failed before reading the data file leaves tables that do not hold the
+        // user's reservations: writing them would empty the file.
+        saveAndLogTheEnd(st.DataFileRead, true);
         m_shell.removeTrayIcon();
         m_settings.ClearRunningMarker(st.AppDir);
         m_shell.endProcess();
@@ -156,7 +158,7 @@ void ResidentController::endWithoutDisplay() {
     core::guarded(m_env.errors, kUnloadLocation, [&] {
         // Only a start-up that has read the data file may write it: before that the tables hold
         // nothing, or part of what the file holds.
-        saveAndLogTheEnd(m_dataFileRead, false);
+        saveAndLogTheEnd(m_env.st.DataFileRead, false);
         m_settings.ClearRunningMarker(m_env.st.AppDir);
     });
 }

@@ -86,7 +86,6 @@ private:
 
     // True while a tick runs: a modal box shown inside it must not run another tick in its loop.
     bool m_ticking = false;
-    bool m_dataFileRead = false; // the start-up has read the data file
 };
 
 } // namespace mayorin::notify

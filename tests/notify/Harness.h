@@ -26,6 +26,7 @@ struct Harness {
     Harness() {
         core::fillWeekdayNames(st);
         st.AppDir = dir.path;
+        st.DataFileRead = true; // as after the start-up
         core::hensu_kensuu(env);
     }
 

@@ -446,6 +446,20 @@ TEST(ResidentExit, NormalEndDeletesSettingsWritesTheFileAndEnds) {
     EXPECT_TRUE(h.dialog.modes.empty());
 }
 
+TEST(ResidentExit, StartUpStoppedBeforeTheDataFileLeavesItAsItWas) {
+    Harness h;
+    h.st.DataFileRead = false; // the start-up failed before it read the file
+    const std::string before = dataFileWith({"01,2,1,朝会,10,00,,,," + h.field(h.stamp(2026, 12, 7, 10, 0)) + ","});
+    std::ofstream(persist::dataFilePath(h.st), std::ios::binary) << *h.codePage.encode(before);
+    h.st.ErrorCount = 1;
+
+    ASSERT_TRUE(h.controller.queryUnload(CloseReason::User));
+    h.controller.unload();
+
+    EXPECT_EQ(dataFileText(h), before);
+    EXPECT_EQ(h.log.lines.back(), "▲終了　," + kMonday + ",09:00:00,,,終了,Revision=68,レジストリ=0,エラー回数=1,,");
+}
+
 TEST(ResidentExit, FailureInATickEndsWithoutTheQuestionAndStillSaves) {
     Harness h;
     h.add(0, "", "卵", "0", "0", "", "", "", h.field(h.stamp(2026, 12, 7, 9, 0)));
@@ -566,6 +580,7 @@ TEST(ResidentExit, EndWithoutDisplaySavesByTheErrorCountAndTouchesNoWindow) {
             h.controller.formLoad(h.dir.path);
         } else {
             h.backend.save("form4", h.dir.path, "運転中"); // as the start-up's first step leaves it
+            h.st.DataFileRead = false;
         }
         h.add(2, "1", "朝会", "10", "0", "", "", "");
         h.st.ErrorCount = c.errors;
