@@ -130,7 +130,7 @@ private slots:
     void systemCloseDuringStartUpKeepsData();
     void closeRequestDuringStartUpWaitsForIt();
     void duplicateStartIgnoredGoesOn();
-    void doubleClickOpensEntryWindowOnce();
+    void oldStyleTrayPressShowsMenuDoubleClickOpensEntryWindow();
     void unwritableDataFileIsReportedAndTheEndGoesOn();
     void help_data();
     void help();
@@ -401,9 +401,16 @@ void TestForm4::duplicateStartIgnoredGoesOn() {
     QVERIFY(!r.form->hasEnded());
 }
 
-void TestForm4::doubleClickOpensEntryWindowOnce() {
+// Without a status-notifier watcher the icon sits in an old-style tray: a left press shows the
+// menu, and a double click (which comes after that press) opens the entry window.
+void TestForm4::oldStyleTrayPressShowsMenuDoubleClickOpensEntryWindow() {
     Rig r;
     r.form->start(r.appDir());
+    QVERIFY(!r.form->onStatusNotifierTray());
+    emit r.form->trayIcon()->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(r.form->trayMenu()->isVisible());
+    QVERIFY(r.ctx.entry == nullptr);
+    r.form->trayMenu()->hide();
     emit r.form->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
     QVERIFY(r.te.st.EntryWindowOpen);
     QVERIFY(r.ctx.entry != nullptr);
