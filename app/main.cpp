@@ -16,6 +16,7 @@
 #include "platform/qt/QtProcessControl.h"
 #include "platform/qt/QtSettingsBackend.h"
 #include "platform/qt/QtSoundPlayer.h"
+#include "platform/qt/SessionPlatform.h"
 #include "ui/UiContext.h"
 #include "ui/tray/Form4.h"
 #include "ui/tray/SystemSignals.h"
@@ -78,6 +79,7 @@ int main(int argc, char* argv[]) {
     // the start-up has read the data file.
     const bool signalsInstalled = ui::SystemSignals::install();
 
+    platform::choosePlatformForSession(argc, argv);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // windows come and go; the tray stays
     QCoreApplication::setApplicationName(QStringLiteral("Mayorin"));
