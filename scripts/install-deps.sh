@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev
     fp-utils
     fonts-ipafont-gothic
+    dbus
 )
 # Only for running on a desktop and for looking at windows without one.
 if [ "${1:-}" = "--desktop" ]; then
