@@ -6,7 +6,10 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusArgument>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QDBusPendingCall>
 #include <QElapsedTimer>
 #include <QMenu>
@@ -104,15 +107,65 @@ private:
                                                            QString::fromLatin1(method));
         call << 10 << 10;
         QDBusPendingCall pending = QDBusConnection(kWatcherConnection).asyncCall(call);
+        if (waitFor(pending)) {
+            return QString();
+        }
+        return pending.isFinished() ? pending.error().message() : QStringLiteral("no reply");
+    }
+
+    // The visible items of the menu the item exports, as a panel reads them: their labels, "-"
+    // for a separator.
+    static QStringList menuLabels(const QString& item) {
+        QDBusConnection bus(kWatcherConnection);
+        QDBusMessage get = QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
+                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                          QStringLiteral("Get"));
+        get << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("Menu");
+        QDBusPendingCall pendingPath = bus.asyncCall(get);
+        if (!waitFor(pendingPath)) {
+            return {QStringLiteral("no menu path")};
+        }
+        const QDBusObjectPath path = qvariant_cast<QDBusObjectPath>(
+            qvariant_cast<QDBusVariant>(pendingPath.reply().arguments().value(0)).variant());
+        QDBusMessage layout = QDBusMessage::createMethodCall(item, path.path(), QStringLiteral("com.canonical.dbusmenu"),
+                                                             QStringLiteral("GetLayout"));
+        layout << 0 << -1 << QStringList();
+        QDBusPendingCall pendingLayout = bus.asyncCall(layout);
+        if (!waitFor(pendingLayout)) {
+            return {QStringLiteral("no menu layout")};
+        }
+        QStringList labels;
+        const QDBusArgument root = qvariant_cast<QDBusArgument>(pendingLayout.reply().arguments().value(1));
+        root.beginStructure();
+        int id = 0;
+        QVariantMap props;
+        root >> id >> props;
+        root.beginArray();
+        while (!root.atEnd()) {
+            QDBusVariant child;
+            root >> child;
+            const QDBusArgument entry = qvariant_cast<QDBusArgument>(child.variant());
+            entry.beginStructure();
+            entry >> id >> props;
+            entry.endStructure();
+            if (props.value(QStringLiteral("visible"), true).toBool()) {
+                labels << (props.value(QStringLiteral("type")).toString() == QStringLiteral("separator")
+                               ? QStringLiteral("-")
+                               : props.value(QStringLiteral("label")).toString());
+            }
+        }
+        root.endArray();
+        root.endStructure();
+        return labels;
+    }
+
+    static bool waitFor(QDBusPendingCall& pending) {
         QElapsedTimer waited;
         waited.start();
         while (!pending.isFinished() && waited.elapsed() < 10000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
-        if (!pending.isFinished()) {
-            return QStringLiteral("no reply");
-        }
-        return pending.isError() ? pending.error().message() : QString();
+        return pending.isFinished() && !pending.isError();
     }
 
     QThread m_thread;
@@ -169,6 +222,9 @@ void TestStatusNotifierTray::leftClickOpensEntryWindow() {
     const QString item = m_watcher->registeredItems().at(0);
     QVERIFY2(QDBusConnection::sessionBus().interface()->isServiceRegistered(item), qPrintable(item));
 
+    // The right click is the panel's: it shows the menu the item exports.
+    QCOMPARE(menuLabels(item), QStringList() << "予約する。" << "ヘルプ" << "バージョン情報" << "-" << "終了"
+                                             << "レジストリを削除して終了。");
     QCOMPARE(click(item, "ContextMenu"), QString());
     QTest::qWait(50);
     QVERIFY(ctx.entry == nullptr);
