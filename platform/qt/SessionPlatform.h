@@ -7,10 +7,10 @@ namespace mayorin::platform {
 
 // What decides the Qt platform the program asks for.
 struct SessionFacts {
-    std::string qpaPlatform;    // QT_QPA_PLATFORM
-    std::string sessionType;    // XDG_SESSION_TYPE
-    std::string waylandDisplay; // WAYLAND_DISPLAY
-    std::string display;        // DISPLAY: set on a Wayland session when XWayland is there
+    std::string qpaPlatform;       // QT_QPA_PLATFORM
+    std::string sessionType;       // XDG_SESSION_TYPE
+    std::string waylandDisplay;    // WAYLAND_DISPLAY
+    std::string display;           // DISPLAY: set on a Wayland session when XWayland is there
     bool platformArgument = false; // -platform on the command line
 };
 

@@ -15,9 +15,9 @@ TEST(SessionPlatformTest, WaylandSessionWithXWaylandGoesThroughXcbUnlessTheUserC
     };
     const std::vector<Case> cases = {
         {{"", "wayland", "wayland-0", ":0"}, "xcb"},
-        {{"", "", "wayland-0", ":1"}, "xcb"},       // a session that only sets WAYLAND_DISPLAY
-        {{"", "wayland", "", ":0"}, "xcb"},         // one that only names its type
-        {{"", "wayland", "wayland-0", ""}, ""},     // no XWayland: Qt's own choice
+        {{"", "", "wayland-0", ":1"}, "xcb"},   // a session that only sets WAYLAND_DISPLAY
+        {{"", "wayland", "", ":0"}, "xcb"},     // one that only names its type
+        {{"", "wayland", "wayland-0", ""}, ""}, // no XWayland: Qt's own choice
         {{"wayland", "wayland", "wayland-0", ":0"}, ""},
         {{"offscreen", "wayland", "wayland-0", ":0"}, ""},
         {{"", "wayland", "wayland-0", ":0", true}, ""}, // -platform on the command line

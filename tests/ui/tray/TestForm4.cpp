@@ -190,7 +190,8 @@ void TestForm4::iconFilesShowTheTrayIcon() {
         const QImage file = QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied);
         QVERIFY2(!file.isNull(), qPrintable(path));
         QCOMPARE(file.size(), QSize(size, size));
-        const QImage drawn = tray.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage drawn =
+            tray.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
         QCOMPARE(drawn.size(), QSize(size, size));
         long long total = 0;
         int worst = 0;

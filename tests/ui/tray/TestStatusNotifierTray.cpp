@@ -102,9 +102,9 @@ private:
     // A click on the item as the panel sends it, over the watcher's connection; "" or the error.
     // The reply is waited for here, where the item answers.
     static QString click(const QString& item, const char* method) {
-        QDBusMessage call = QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
-                                                           QStringLiteral("org.kde.StatusNotifierItem"),
-                                                           QString::fromLatin1(method));
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
+                                           QStringLiteral("org.kde.StatusNotifierItem"), QString::fromLatin1(method));
         call << 10 << 10;
         QDBusPendingCall pending = QDBusConnection(kWatcherConnection).asyncCall(call);
         if (waitFor(pending)) {
@@ -117,9 +117,9 @@ private:
     // for a separator.
     static QStringList menuLabels(const QString& item) {
         QDBusConnection bus(kWatcherConnection);
-        QDBusMessage get = QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
-                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                          QStringLiteral("Get"));
+        QDBusMessage get =
+            QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
+                                           QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
         get << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("Menu");
         QDBusPendingCall pendingPath = bus.asyncCall(get);
         if (!waitFor(pendingPath)) {
@@ -127,8 +127,8 @@ private:
         }
         const QDBusObjectPath path = qvariant_cast<QDBusObjectPath>(
             qvariant_cast<QDBusVariant>(pendingPath.reply().arguments().value(0)).variant());
-        QDBusMessage layout = QDBusMessage::createMethodCall(item, path.path(), QStringLiteral("com.canonical.dbusmenu"),
-                                                             QStringLiteral("GetLayout"));
+        QDBusMessage layout = QDBusMessage::createMethodCall(
+            item, path.path(), QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("GetLayout"));
         layout << 0 << -1 << QStringList();
         QDBusPendingCall pendingLayout = bus.asyncCall(layout);
         if (!waitFor(pendingLayout)) {
@@ -183,7 +183,8 @@ void TestStatusNotifierTray::initTestCase() {
     m_watcher->moveToThread(&m_thread);
     m_thread.start();
     bool listening = false;
-    QMetaObject::invokeMethod(m_watcher, [&] { listening = m_watcher->listen(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_watcher, [&] { listening = m_watcher->listen(); }, Qt::BlockingQueuedConnection);
     QVERIFY(listening);
 }
 
@@ -223,7 +224,11 @@ void TestStatusNotifierTray::leftClickOpensEntryWindow() {
     QVERIFY2(QDBusConnection::sessionBus().interface()->isServiceRegistered(item), qPrintable(item));
 
     // The right click is the panel's: it shows the menu the item exports.
-    QCOMPARE(menuLabels(item), QStringList() << "予約する。" << "ヘルプ" << "バージョン情報" << "-" << "終了"
+    QCOMPARE(menuLabels(item), QStringList() << "予約する。"
+                                             << "ヘルプ"
+                                             << "バージョン情報"
+                                             << "-"
+                                             << "終了"
                                              << "レジストリを削除して終了。");
     QCOMPARE(click(item, "ContextMenu"), QString());
     QTest::qWait(50);
