@@ -52,9 +52,13 @@ program_files=(mayorin "Mayorin。音.wav" "Mayorin。ヘルプ.chm")
 
 # Every instance running from the install folder (also one whose file was replaced meanwhile).
 installed_instances() {
-    for pid in $(pgrep -x mayorin || true); do
-        case "$(readlink "/proc/$pid/exe" 2>/dev/null)" in
-        "$program" | "$program (deleted)") echo "$pid" ;;
+    local exe pid
+    for exe in /proc/[0-9]*/exe; do
+        case "$(readlink "$exe" 2>/dev/null)" in
+        "$program" | "$program (deleted)")
+            pid=${exe#/proc/}
+            echo "${pid%/exe}"
+            ;;
         esac
     done
 }

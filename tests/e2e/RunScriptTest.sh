@@ -24,9 +24,13 @@ data="$prefix/Mayorin。保存.txt"
 settings="$HOME/.config/Mayorin/Mayorin.ini"
 
 instances() {
-    for pid in $(pgrep -x mayorin || true); do
-        case "$(readlink "/proc/$pid/exe" 2>/dev/null)" in
-        "$tmp"/*) echo "$pid" ;;
+    local exe pid
+    for exe in /proc/[0-9]*/exe; do
+        case "$(readlink "$exe" 2>/dev/null)" in
+        "$tmp"/*)
+            pid=${exe#/proc/}
+            echo "${pid%/exe}"
+            ;;
         esac
     done
 }
