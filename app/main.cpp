@@ -1,7 +1,10 @@
 // The resident reminder: no main window, an icon in the tray, a notice when something falls due.
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QString>
+
+#include "app/CommandLine.h"
 
 #include "core/Env.h"
 #include "core/State.h"
@@ -16,7 +19,10 @@
 #include "platform/qt/QtProcessControl.h"
 #include "platform/qt/QtSettingsBackend.h"
 #include "platform/qt/QtSoundPlayer.h"
+#include "platform/qt/SessionPlatform.h"
 #include "ui/UiContext.h"
+#include "ui/entry/Form1.h"
+#include "ui/remote/RemoteControl.h"
 #include "ui/tray/Form4.h"
 #include "ui/tray/SessionEnd.h"
 #include "ui/tray/SystemSignals.h"
@@ -75,13 +81,22 @@ std::string appDir() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // Before anything else, so that a SIGTERM during start-up is not lost: it is handled once
+    // Options other than --open speak to the running instance and end here.
+    const app::CommandLine command = app::CommandLine::parse(argc, argv);
+    if (const auto status = command.runWithoutResident(argc, argv)) {
+        return *status;
+    }
+    // Before the application, so that a SIGTERM during start-up is not lost: it is handled once
     // the start-up has read the data file.
     const bool signalsInstalled = ui::SystemSignals::install();
 
+    platform::choosePlatformForSession(argc, argv);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // windows come and go; the tray stays
     QCoreApplication::setApplicationName(QStringLiteral("Mayorin"));
+    if (const auto status = command.openInRunningInstance()) {
+        return *status;
+    }
 
     Program program;
     ui::connectSessionEnd(program.resident, signalsInstalled);
@@ -89,6 +104,13 @@ int main(int argc, char* argv[]) {
     program.resident.start(appDir());
     if (!program.resident.hasEnded()) {
         ui::endOnLostDisplay(program.resident);
+        // Reachable over the session bus once the data file is read; without a bus, or with
+        // another instance holding the name, the program runs all the same.
+        ui::RemoteControl remote(program.ctx);
+        remote.registerOn(QDBusConnection::sessionBus());
+        if (command.action() == app::CommandLine::Action::Open) {
+            ui::openEntryWindow(program.ctx);
+        }
         QApplication::exec();
     }
     return program.st.ErrorCount > 0 ? 1 : 0;

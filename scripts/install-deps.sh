@@ -9,14 +9,15 @@ packages=(
     libgtest-dev libgmock-dev
     fp-utils
     fonts-ipafont-gothic
-    xvfb
+    # The tests: a private session bus, an X server of their own, the desktop entries' check.
+    dbus xvfb xauth desktop-file-utils
 )
 # Only for running on a desktop and for looking at windows without one.
 if [ "${1:-}" = "--desktop" ]; then
     packages+=(xchm xdg-utils)
 fi
 if [ "${1:-}" = "--screens" ]; then
-    packages+=(xvfb xauth x11-utils xdotool imagemagick trayer)
+    packages+=(x11-utils xdotool imagemagick trayer)
 fi
 
 missing=()

@@ -22,7 +22,7 @@
 #include "core/ListLine.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
-#include "persist/DataFile.h"
+#include "ui/entry/AddReservation.h"
 #include "ui/entry/Form1.h"
 #include "ui/message/Form5.h"
 #include "ui/names/Form3.h"
@@ -42,8 +42,6 @@ constexpr const char* kSyoki01 = "syoki01 F1";
 constexpr const char* kHyujiMei = "hyuji_mei F1";
 constexpr const char* kHyoujiYoyaku = "hyouji_yoyaku F1";
 constexpr const char* kCommand1Click = "Command1_Click F1";
-constexpr const char* kTuikajunbi01 = "tuikajunbi01 F1";
-constexpr const char* kRireki02 = "rireki02 F1";
 constexpr const char* kHyoujiJikan = "hyouji_jikan F1";
 constexpr const char* kDeetahyouji02 = "deetahyouji02 F1";
 constexpr const char* kCombo1Click = "Combo1_Click  F1";
@@ -555,69 +553,23 @@ void Form1::hyouji_jikan() {
 // ---- Adding ----
 
 void Form1::Command1_Click(int side) {
-    core::Env& env = m_ctx.env;
-    core::State& st = env.st;
-    core::guarded(env.errors, kCommand1Click, [&] {
-        const std::string typed = ss(nameCombo(side)->currentText());
-        std::string storable = typed;
-        if (!core::mojikensa(env, typed, &storable).empty()) {
-            return;
-        }
-        tuikajunbi01(side);
-        // The history and the file keep the name as the file will read it back.
-        st.EntryRow[core::kName] = storable;
-        core::tuika03(env, static_cast<std::int16_t>(2 * side));
-        rireki02(st.ReservationCount);
-        core::rireki01(env, static_cast<std::int16_t>(side));
-        core::tuika_mein(env);
-        QComboBox* names = nameCombo(side);
-        const int historyCount = st.NameHistoryCount[side];
-        if (historyCount > names->count()) {
-            appendName(side, st.NameHistory.entry(side, historyCount - 1)[core::kName]);
-        }
-        hyouji02();
-        persist::kakikomi01(env);
-        const auto& row = st.ReservationTable[st.ReservationInsertPos];
-        const int kind = core::int16Of(row[core::kKindCode]);
-        env.log.kiloku("［追加］," + core::dateTimeText(env) + ",," + row[core::kName] + "," + core::kindName(kind) +
-                       ",予約データ数=" + std::to_string(st.ReservationCount) +
-                       ",タイマー履歴数=" + std::to_string(st.NameHistoryCount[0]) +
-                       ",予定履歴数=" + std::to_string(st.NameHistoryCount[1]) + ",,");
-    });
+    core::guarded(m_ctx.env.errors, kCommand1Click,
+                  [&] { addReservation(m_ctx, panelTexts(side), m_ctx.env.messages); });
 }
 
-void Form1::tuikajunbi01(int side) {
-    core::Env& env = m_ctx.env;
-    core::guarded(env.errors, kTuikajunbi01, [&] {
-        auto& e = env.st.EntryRow;
-        for (auto& slot : e) {
-            slot.clear();
-        }
-        if (side == 1) {
-            e[2] = m_option[0]->isChecked() ? "1" : "0";
-            for (int k = 3; k <= 8; ++k) {
-                e[k] = ss(m_combo2[k]->currentText());
-            }
-            return;
-        }
-        for (int k = 3; k <= 8; ++k) {
-            e[k] = ss(m_combo1[k]->currentText());
-        }
-        // A repeating timer starts now: the start notice of its first cycle is due at once.
-        if (core::value(core::suu_syusei(env, e[8], 8, 1)) > 0) {
-            e[9] = core::spacedDecimalText(core::genByou(env));
-        }
-    });
+PanelTexts Form1::panelTexts(int side) const {
+    PanelTexts panel;
+    panel.side = side;
+    panel.everyTime = m_option[0]->isChecked();
+    const auto& combos = side == 1 ? m_combo2 : m_combo1;
+    for (int k = 3; k <= 8; ++k) {
+        panel.text[k] = ss(combos[k]->currentText());
+    }
+    return panel;
 }
 
-void Form1::rireki02(std::int16_t row) {
-    core::Env& env = m_ctx.env;
-    core::guarded(env.errors, kRireki02, [&] {
-        const auto& fields = env.st.ReservationTable[row];
-        for (int k = 0; k <= 9; ++k) {
-            env.st.EntryRow[k] = fields[k];
-        }
-    });
+int Form1::nameListCount(int side) const {
+    return nameCombo(side > 0 ? 1 : 0)->count();
 }
 
 // ---- Input helpers ----

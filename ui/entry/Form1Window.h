@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include "core/EntryListView.h"
+#include "ui/entry/AddReservation.h"
 #include "ui/UiContext.h"
 
 class QAction;
@@ -42,6 +43,7 @@ public:
     // Name lists and editor items, driven by the display-name editor.
     void clearNameList(int side);
     void appendName(int side, const std::string& name);
+    int nameListCount(int side) const;
     void setEditorItemEnabled(int side, bool enabled);
 
     // Adds a reservation from a panel (0 timer, 1 schedule), as its button does.
@@ -67,8 +69,8 @@ private:
     void syoki01();
     void hyuji_mei();
     void hyouji_yoyaku();
-    void tuikajunbi01(int side);
-    void rireki02(std::int16_t row);
+    // The texts of a panel (0 timer, 1 schedule) as typed.
+    PanelTexts panelTexts(int side) const;
     void deetahyouji01(std::int16_t row);
     void deetahyouji02(int entry, int side);
     void hi_you_syuusei(int index);

@@ -20,6 +20,7 @@
 #include "ui/names/Form3.h"
 #include "ui/notice/Form2.h"
 #include "ui/tray/Help.h"
+#include "ui/tray/StatusNotifier.h"
 #include "ui/Twips.h"
 
 namespace mayorin::ui {
@@ -82,6 +83,7 @@ Form4::Form4(UiContext& ctx)
     m_ctx.resident = this;
 
     buildMenu();
+    m_statusNotifierTray = statusNotifierHostRegistered();
     m_tray = new QSystemTrayIcon(windowIcon(), this);
     m_tray->setObjectName(QStringLiteral("tasuku_aicon"));
     m_tray->setToolTip(windowTitle());
@@ -89,8 +91,15 @@ Form4::Form4(UiContext& ctx)
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         command(m_ctx.env.errors, "Form_MouseDown F4", [&] {
             switch (reason) {
-            case QSystemTrayIcon::Trigger: // a left press
-                m_menu->popup(QCursor::pos());
+            case QSystemTrayIcon::Trigger:
+                // A status-notifier panel sends a left click as this alone and never a double
+                // click, and shows the menu itself on a right click: there a left click opens the
+                // entry window. In an old-style tray it is a left press, which shows the menu.
+                if (m_statusNotifierTray) {
+                    openEntryWindow(m_ctx);
+                } else {
+                    m_menu->popup(QCursor::pos());
+                }
                 break;
             case QSystemTrayIcon::DoubleClick: // opens the entry window or brings it to the front
                 openEntryWindow(m_ctx);

@@ -58,6 +58,8 @@ public:
 
     notify::ResidentController& controller() { return *m_controller; }
     QSystemTrayIcon* trayIcon() const { return m_tray; }
+    // True when the icon is a status-notifier item rather than an icon in an old-style tray.
+    bool onStatusNotifierTray() const { return m_statusNotifierTray; }
     QMenu* trayMenu() const { return m_menu; }
     QTimer* tickTimer() const { return m_tick; }
 
@@ -100,6 +102,7 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_menu = nullptr;
     QAction* m_messageItem = nullptr;
+    bool m_statusNotifierTray = false;
 
     Pending m_pending = Pending::None;
     bool m_loading = false;   // start-up is running

@@ -2,6 +2,7 @@ target_sources(ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Form4.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Help.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SessionEnd.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StatusNotifier.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SystemSignals.cpp
 )
 

@@ -1,0 +1,417 @@
+#include "app/CommandLine.h"
+
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string_view>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVariant>
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include "core/Env.h"
+#include "ui/remote/RemoteControl.h"
+
+namespace mayorin::app {
+
+namespace {
+
+// A call that takes longer means the instance is stuck in something (a dialog of its shut-down).
+constexpr int kCallTimeoutMs = 10000;
+// How long --quit waits for the instance to be gone.
+constexpr int kQuitWaitMs = 15000;
+
+constexpr const char* kUsage =
+    "使い方: mayorin [--open | --list | --quit | --help | --version]\n"
+    "        mayorin --timer H:MM[:SS] [--rest H:MM[:SS]] [--repeat N] 表示名\n"
+    "        mayorin --at HH:MM [--day D | --date M/D | --weekdays 曜日] [--once] 表示名\n"
+    "詳しくは mayorin --help をご覧ください。\n";
+
+constexpr const char* kHelp =
+    "使い方: mayorin [オプション]\n"
+    "オプションを付けずに起動すると、タスクトレイに常駐して予定をお知らせします。\n"
+    "オプションを付けると、起動中の Mayorin。を操作して、すぐに戻ります。\n"
+    "時間と数値は予約画面に入力するときと同じ書き方で、同じように直されます。\n"
+    "\n"
+    "  --open\n"
+    "      予約画面を開きます。起動していなければ、起動してから開きます。\n"
+    "      例: mayorin --open\n"
+    "  --timer H:MM[:SS] 表示名\n"
+    "      タイマーを開始します（開始→終了迄の時間）。\n"
+    "      例: mayorin --timer 0:25 作業\n"
+    "  --timer H:MM[:SS] --rest H:MM[:SS] --repeat N 表示名\n"
+    "      繰返しタイマーを開始します（終了→開始迄の休憩時間と繰り返し回数）。\n"
+    "      例: mayorin --timer 0:25 --rest 0:05 --repeat 4 作業\n"
+    "  --at HH:MM [--day D | --date M/D | --weekdays 曜日] [--once] 表示名\n"
+    "      時刻に予定を予約します。--day は毎月の日、--date は月日、--weekdays は曜日です。\n"
+    "      --once を付けると今回のみ、付けなければ毎回お知らせします。\n"
+    "      例: mayorin --at 7:30 起床\n"
+    "      例: mayorin --at 9:00 --day 25 給料日\n"
+    "      例: mayorin --at 10:00 --date 12/25 --once 記念日\n"
+    "      例: mayorin --at 8:15 --weekdays 月～金 朝会\n"
+    "  --list\n"
+    "      予約内容を、お知らせの近い順に、予約画面と同じ形で表示します。\n"
+    "      例: mayorin --list\n"
+    "  --quit\n"
+    "      起動中の Mayorin。を、確認せずに終了します（予約は保存されます）。\n"
+    "      例: mayorin --quit\n"
+    "  --help\n"
+    "      この説明を表示します。\n"
+    "      例: mayorin --help\n"
+    "  --version\n"
+    "      バージョンを表示します。\n"
+    "      例: mayorin --version\n"
+    "\n"
+    "表示名は最後に書きます。「-」で始まる表示名は「--」の後に書きます（例: mayorin --timer 0:05 -- -休憩-）。\n"
+    "表示名に半角の「,」と「'」は使えません。\n"
+    "\n"
+    "終了コード: 0 完了 / 1 受け付けられなかった（理由を表示します） / 2 使い方の誤り /\n"
+    "            3 起動していない、またはリモート操作が使えない\n";
+
+constexpr const char* kNoBus =
+    "リモート操作は使用できません。D-Bus のセッションバスに接続できませんでした。\n";
+constexpr const char* kNotRunning = "Mayorin。は起動していません。\n";
+constexpr const char* kNoAnswer = "Mayorin。から応答がありません。\n";
+constexpr const char* kStillRunning = "Mayorin。の終了を確認できませんでした。\n";
+
+// Everything the command line prints is UTF-8.
+void out(std::FILE* stream, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+void out(std::FILE* stream, const char* text) {
+    out(stream, std::string_view(text));
+}
+void out(std::FILE* stream, const std::string& text) {
+    out(stream, std::string_view(text));
+}
+void out(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    out(stream, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+int printUsage(const std::string& why) {
+    out(stderr, "mayorin: " + why + "\n");
+    out(stderr, kUsage);
+    return CommandLine::kUsage;
+}
+
+// "H:MM[:SS]" into the hours text and the minutes text (which keeps ":SS").
+bool splitAtColon(const std::string& text, std::string& hours, std::string& minutes) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        return false;
+    }
+    hours = text.substr(0, colon);
+    minutes = text.substr(colon + 1);
+    return true;
+}
+
+// Whether the running instance holds its name. Asked of the bus directly: the bus's own
+// interface object of Qt listens to name changes, which a short-lived client does not need.
+bool instanceRunning(QDBusConnection& bus) {
+    QDBusMessage ask = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                      QStringLiteral("/org/freedesktop/DBus"),
+                                                      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    ask << QString::fromLatin1(ui::kBusName);
+    const QDBusMessage reply = bus.call(ask, QDBus::Block, kCallTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
+}
+
+// The session bus with the running instance on it, or the exit status saying why not.
+std::optional<int> reachInstance(QDBusConnection& bus) {
+    if (!bus.isConnected()) {
+        out(stderr, kNoBus);
+        return CommandLine::kNoInstance;
+    }
+    if (!instanceRunning(bus)) {
+        out(stderr, kNotRunning);
+        return CommandLine::kNoInstance;
+    }
+    return std::nullopt;
+}
+
+// Calls a method of the running instance. Returns the reply, or the exit status of a failure
+// after saying what failed.
+std::optional<int> call(QDBusConnection& bus, const char* method, const QVariantList& args, QDBusMessage& reply) {
+    QDBusMessage message = QDBusMessage::createMethodCall(QString::fromLatin1(ui::kBusName),
+                                                          QString::fromLatin1(ui::kObjectPath),
+                                                          QString::fromLatin1(ui::kInterface), QString::fromLatin1(method));
+    message.setArguments(args);
+    reply = bus.call(message, QDBus::Block, kCallTimeoutMs);
+    if (reply.type() != QDBusMessage::ErrorMessage) {
+        return std::nullopt;
+    }
+    const QString name = reply.errorName();
+    if (name == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
+        name == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")) {
+        out(stderr, kNotRunning);
+        return CommandLine::kNoInstance;
+    }
+    if (name == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+        name == QLatin1String("org.freedesktop.DBus.Error.Timeout")) {
+        out(stderr, kNoAnswer);
+        return CommandLine::kRefused;
+    }
+    out(stderr, reply.errorMessage() + QLatin1Char('\n'));
+    return CommandLine::kRefused;
+}
+
+QVariantList texts(const std::vector<std::string>& values) {
+    QVariantList list;
+    for (const auto& v : values) {
+        list << QString::fromStdString(v);
+    }
+    return list;
+}
+
+} // namespace
+
+CommandLine CommandLine::parse(int argc, char* argv[]) {
+    CommandLine cl;
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+    bool ours = false;
+    for (const auto& a : args) {
+        ours = ours || a.rfind("--", 0) == 0 || a == "-h";
+    }
+    if (!ours) {
+        return cl; // started as always; Qt reads its own options
+    }
+
+    static const std::set<std::string> kWithValue = {"timer", "rest", "repeat", "at", "day", "date", "weekdays"};
+    static const std::set<std::string> kFlags = {"open", "list", "quit", "help", "version", "once"};
+    std::map<std::string, std::string> given;
+    std::vector<std::string> positional;
+    auto fail = [&cl](std::string why) {
+        cl.m_action = Action::Usage;
+        cl.m_error = std::move(why);
+        return cl;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--") {
+            positional.insert(positional.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+            break;
+        }
+        if (a == "-h") {
+            given["help"];
+            continue;
+        }
+        if (a.rfind("--", 0) != 0) {
+            if (a.size() > 1 && a[0] == '-') {
+                return fail("不明なオプションです: " + a);
+            }
+            positional.push_back(a);
+            continue;
+        }
+        std::string name = a.substr(2);
+        std::optional<std::string> inlineValue;
+        if (const auto eq = name.find('='); eq != std::string::npos) {
+            inlineValue = name.substr(eq + 1);
+            name = name.substr(0, eq);
+        }
+        if (given.count(name) != 0) {
+            return fail("オプションが二回指定されています: --" + name);
+        }
+        if (kFlags.count(name) != 0) {
+            if (inlineValue) {
+                return fail("--" + name + " に値は付けられません。");
+            }
+            given[name];
+        } else if (kWithValue.count(name) != 0) {
+            if (inlineValue) {
+                given[name] = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                given[name] = args[++i];
+            } else {
+                return fail("--" + name + " の値がありません。");
+            }
+        } else {
+            return fail("不明なオプションです: --" + name);
+        }
+    }
+
+    if (given.count("help") != 0) {
+        cl.m_action = Action::Help;
+        return cl;
+    }
+    if (given.count("version") != 0) {
+        cl.m_action = Action::Version;
+        return cl;
+    }
+    int actions = 0;
+    for (const char* a : {"open", "list", "quit", "timer", "at"}) {
+        actions += static_cast<int>(given.count(a));
+    }
+    if (actions != 1) {
+        return fail(actions == 0 ? "--open、--timer、--at、--list、--quit のどれかを指定してください。"
+                                 : "--open、--timer、--at、--list、--quit は一つだけ指定できます。");
+    }
+    auto only = [&](std::initializer_list<const char*> allowed, const char* action) -> std::optional<std::string> {
+        for (const auto& [name, value] : given) {
+            bool ok = false;
+            for (const char* a : allowed) {
+                ok = ok || name == a;
+            }
+            if (!ok) {
+                return "--" + name + " は " + action + " と一緒には使えません。";
+            }
+        }
+        return std::nullopt;
+    };
+    const bool timer = given.count("timer") != 0;
+    const bool at = given.count("at") != 0;
+    if (!timer && !at) {
+        const char* action = given.count("open") != 0 ? "--open" : given.count("list") != 0 ? "--list" : "--quit";
+        if (const auto why = only({action + 2}, action)) {
+            return fail(*why);
+        }
+        if (!positional.empty()) {
+            return fail(std::string(action) + " に表示名は付けられません: " + positional.front());
+        }
+        cl.m_action = given.count("open") != 0 ? Action::Open : given.count("list") != 0 ? Action::List : Action::Quit;
+        return cl;
+    }
+    if (positional.size() != 1) {
+        return fail(positional.empty() ? "表示名がありません（空の表示名は \"\" と書きます）。"
+                                       : "表示名は一つだけ書きます（空白を含む表示名は引用符で囲みます）。");
+    }
+    std::string h;
+    std::string m;
+    if (timer) {
+        if (const auto why = only({"timer", "rest", "repeat"}, "--timer")) {
+            return fail(*why);
+        }
+        if (!splitAtColon(given["timer"], h, m)) {
+            return fail("--timer の時間は H:MM か H:MM:SS で書きます: " + given["timer"]);
+        }
+        cl.m_action = Action::Timer;
+        cl.m_repeating = given.count("rest") != 0 || given.count("repeat") != 0;
+        std::string rh = "0";
+        std::string rm = "0";
+        if (given.count("rest") != 0 && !splitAtColon(given["rest"], rh, rm)) {
+            return fail("--rest の時間は H:MM か H:MM:SS で書きます: " + given["rest"]);
+        }
+        const std::string repeat = given.count("repeat") != 0 ? given["repeat"] : "0";
+        cl.m_values = cl.m_repeating ? std::vector<std::string>{h, m, rh, rm, repeat} : std::vector<std::string>{h, m};
+    } else {
+        if (const auto why = only({"at", "day", "date", "weekdays", "once"}, "--at")) {
+            return fail(*why);
+        }
+        if (given.count("day") + given.count("date") + given.count("weekdays") > 1) {
+            return fail("--day、--date、--weekdays は一つだけ指定できます。");
+        }
+        if (!splitAtColon(given["at"], h, m)) {
+            return fail("--at の時刻は HH:MM で書きます: " + given["at"]);
+        }
+        std::string month;
+        std::string day = given.count("day") != 0 ? given["day"] : "";
+        if (given.count("date") != 0) {
+            const std::string& date = given["date"];
+            const auto slash = date.find('/');
+            if (slash == std::string::npos) {
+                return fail("--date の月日は M/D で書きます: " + date);
+            }
+            month = date.substr(0, slash);
+            day = date.substr(slash + 1);
+        }
+        cl.m_action = Action::Alarm;
+        cl.m_once = given.count("once") != 0;
+        cl.m_values = {h, m, month, day, given.count("weekdays") != 0 ? given["weekdays"] : ""};
+    }
+    cl.m_values.push_back(positional.front());
+    return cl;
+}
+
+std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const {
+    switch (m_action) {
+    case Action::Run:
+    case Action::Open:
+        return std::nullopt;
+    case Action::Help:
+        out(stdout, kHelp);
+        return kDone;
+    case Action::Version:
+        out(stdout, std::string(core::kTitle) + " バージョン " + std::to_string(core::kMajor) + "." +
+                        std::to_string(core::kMinor) + "." + std::to_string(core::kRevision) + "\n");
+        return kDone;
+    case Action::Usage:
+        return printUsage(m_error);
+    default:
+        break;
+    }
+
+    // A client of the running instance: no display needed.
+    QCoreApplication app(argc, argv);
+    // Qt D-Bus registers its own types on first use, from whichever thread comes first; an error
+    // reply read meanwhile on its connection thread prints warnings. Registered here, before any
+    // message.
+    QDBusMetaType::typeToSignature(QMetaType::fromType<QDBusVariant>());
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (const auto status = reachInstance(bus)) {
+        return status;
+    }
+    QDBusMessage reply;
+    std::optional<int> failed;
+    switch (m_action) {
+    case Action::Timer:
+        failed = call(bus, m_repeating ? "AddRepeatingTimer" : "AddTimer", texts(m_values), reply);
+        break;
+    case Action::Alarm: {
+        QVariantList args = texts({m_values.begin(), m_values.begin() + 5});
+        args << !m_once << QString::fromStdString(m_values.back());
+        failed = call(bus, "AddAlarm", args, reply);
+        break;
+    }
+    case Action::List:
+        failed = call(bus, "List", {}, reply);
+        break;
+    case Action::Quit:
+        failed = call(bus, "Quit", {}, reply);
+        break;
+    default:
+        break;
+    }
+    if (failed) {
+        return failed;
+    }
+    if (m_action == Action::List) {
+        for (const QString& line : reply.arguments().value(0).toStringList()) {
+            out(stdout, line + QLatin1Char('\n'));
+        }
+    } else if (m_action == Action::Quit) {
+        // Done once the instance is gone: its data file is written and its end is logged.
+        QDeadlineTimer deadline(kQuitWaitMs);
+        while (instanceRunning(bus)) {
+            if (deadline.hasExpired()) {
+                out(stderr, kStillRunning);
+                return kRefused;
+            }
+            QThread::msleep(50);
+        }
+    } else {
+        out(stdout, reply.arguments().value(0).toString() + QLatin1Char('\n'));
+    }
+    return kDone;
+}
+
+std::optional<int> CommandLine::openInRunningInstance() const {
+    if (m_action != Action::Open) {
+        return std::nullopt;
+    }
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !instanceRunning(bus)) {
+        return std::nullopt;
+    }
+    QDBusMessage reply;
+    if (const auto failed = call(bus, "Open", {}, reply)) {
+        // Gone meanwhile: this one starts instead.
+        return *failed == kNoInstance ? std::nullopt : failed;
+    }
+    return kDone;
+}
+
+} // namespace mayorin::app

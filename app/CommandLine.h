@@ -1,0 +1,52 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mayorin::app {
+
+// What the command line asks for. Without options the program starts as the resident reminder;
+// every option but --open, --help and --version speaks to the running instance over the
+// session bus and returns at once.
+class CommandLine {
+public:
+    enum class Action { Run, Open, Timer, Alarm, List, Quit, Help, Version, Usage };
+
+    // Exit statuses of the commands.
+    static constexpr int kDone = 0;
+    static constexpr int kRefused = 1;
+    static constexpr int kUsage = 2;
+    static constexpr int kNoInstance = 3;
+
+    // Reads argv. Arguments without a "--" option (Qt's own "-platform", "-session" and the
+    // like) leave the program to start as it always has.
+    static CommandLine parse(int argc, char* argv[]);
+
+    Action action() const { return m_action; }
+
+    // Runs what needs no resident program here: help, version, a usage error, and the commands
+    // for the running instance (without a display). Returns the exit status, or nothing when the
+    // program is to start.
+    std::optional<int> runWithoutResident(int argc, char* argv[]) const;
+    // For --open, once the application exists: asks the running instance to open its entry
+    // window. Returns the exit status, or nothing when no instance runs and this one is to start
+    // and open it.
+    std::optional<int> openInRunningInstance() const;
+
+    // The values as typed: hours, minutes, rest hours, rest minutes, repeat count (timer) or
+    // hour, minute, month, day, weekdays (alarm), then the display name.
+    const std::vector<std::string>& values() const { return m_values; }
+    bool once() const { return m_once; }
+    bool repeating() const { return m_repeating; }
+    const std::string& usageError() const { return m_error; }
+
+private:
+    Action m_action = Action::Run;
+    std::vector<std::string> m_values;
+    bool m_once = false;
+    bool m_repeating = false;
+    std::string m_error;
+};
+
+} // namespace mayorin::app

@@ -1,0 +1,435 @@
+// The command line against the built program, running offscreen in a fresh folder on the private
+// session bus that dbus-run-session gives this test.
+
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/CodePage.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+using namespace std::chrono_literals;
+
+const mayorin::platform::IconvCodePage kCodePage;
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> decodeLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::istringstream in(kCodePage.decode(bytes));
+    for (std::string l; std::getline(in, l);) {
+        if (!l.empty() && l.back() == '\r') {
+            l.pop_back();
+        }
+        lines.push_back(l);
+    }
+    return lines;
+}
+
+std::string encodeLines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines) {
+        out += *kCodePage.encode(l) + "\r\n";
+    }
+    return out;
+}
+
+// --- the program's seconds stamps and log columns, from the standard library's calendar
+
+constexpr sys_days kDayZero = sys_days{year{1} / January / 1} - days{1}; // day count 0
+
+long long stamp(const year_month_day& ymd, int h, int m, int s) {
+    return (((sys_days{ymd} - kDayZero).count() * 24 + h) * 60 + m) * 60 + s;
+}
+
+std::string two(long long v) {
+    std::string s = std::to_string(v);
+    return s.size() < 2 ? "0" + s : s;
+}
+
+const char* const kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
+
+// " 2026/12/07(月)" and "09:05:00".
+std::string dateColumn(long long st) {
+    const sys_days day = kDayZero + days{st / 86400};
+    const year_month_day ymd{day};
+    return " " + std::to_string(int(ymd.year())) + "/" + two(unsigned(ymd.month())) + "/" + two(unsigned(ymd.day())) +
+           "(" + kWeekdays[weekday{day}.c_encoding()] + ")";
+}
+std::string clockColumn(long long st) {
+    const long long r = st % 86400;
+    return two(r / 3600) + ":" + two(r / 60 % 60) + ":" + two(r % 60);
+}
+
+long long nowStamp() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    const year_month_day ymd{year{tm.tm_year + 1900} / unsigned(tm.tm_mon + 1) / unsigned(tm.tm_mday)};
+    return stamp(ymd, tm.tm_hour, tm.tm_min, tm.tm_sec);
+}
+
+struct Result {
+    int status = -1; // -1: did not end in time
+    std::string out;
+    std::string err;
+};
+
+// The program copied into a fresh folder with its own settings folder, and the command line run
+// against it.
+class Program {
+public:
+    Program() {
+        char tmpl[] = "/tmp/mayorin-remote-XXXXXX";
+        m_dir = ::mkdtemp(tmpl);
+        fs::create_directories(m_dir / "config");
+        fs::copy_file(MAYORIN_EXE, m_dir / "mayorin");
+    }
+    ~Program() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        fs::remove_all(m_dir);
+    }
+
+    const fs::path& dir() const { return m_dir; }
+    fs::path dataFile() const { return m_dir / "Mayorin。保存.txt"; }
+    std::vector<std::string> log() const {
+        std::vector<std::string> lines;
+        if (fs::exists(m_dir / "Mayorin。ログ")) {
+            for (const auto& e : fs::recursive_directory_iterator(m_dir / "Mayorin。ログ")) {
+                if (e.is_regular_file()) {
+                    const auto more = decodeLines(readFile(e.path()));
+                    lines.insert(lines.end(), more.begin(), more.end());
+                }
+            }
+        }
+        return lines;
+    }
+
+    // Starts the resident program (with the given options) and waits until it answers on the bus.
+    void start(const std::vector<std::string>& args = {}) {
+        m_pid = spawn(args, true, m_dir / "output.txt", m_dir / "output.txt");
+        ASSERT_GT(m_pid, 0);
+        for (int i = 0; i < 100; ++i) {
+            if (cli({"--list"}).status == 0) {
+                return;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        FAIL() << "the program never answered on the bus: " << readFile(m_dir / "output.txt");
+    }
+
+    // The resident program's exit status once it ends, -1 when it does not end in time.
+    int waitForEnd(milliseconds limit = 10s) { return wait(m_pid, limit); }
+
+    // Runs the command line with these options; without a display unless it may need one.
+    Result cli(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {}) {
+        const fs::path out = m_dir / "cli-out.txt";
+        const fs::path err = m_dir / "cli-err.txt";
+        pid_t pid = spawn(args, false, out, err, extraEnv);
+        Result r;
+        r.status = wait(pid, 20s);
+        r.out = readFile(out);
+        r.err = readFile(err);
+        return r;
+    }
+
+private:
+    pid_t spawn(const std::vector<std::string>& args, bool resident, const fs::path& out, const fs::path& err,
+                const std::vector<std::string>& extraEnv = {}) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) {
+            const std::string v = *e;
+            bool keep = true;
+            for (const char* drop : {"QT_QPA_PLATFORM=", "XDG_CONFIG_HOME=", "HOME=", "DISPLAY=", "WAYLAND_DISPLAY="}) {
+                keep = keep && v.rfind(drop, 0) != 0;
+            }
+            for (const auto& extra : extraEnv) {
+                keep = keep && v.rfind(extra.substr(0, extra.find('=') + 1), 0) != 0;
+            }
+            if (keep) {
+                env.push_back(v);
+            }
+        }
+        // The command line needs no display; the resident program and --open run offscreen.
+        const bool open = std::find(args.begin(), args.end(), "--open") != args.end();
+        if (resident || open) {
+            env.push_back("QT_QPA_PLATFORM=offscreen");
+        }
+        env.push_back("XDG_CONFIG_HOME=" + (m_dir / "config").string());
+        env.push_back("HOME=" + m_dir.string());
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        std::vector<char*> envp;
+        for (auto& v : env) {
+            envp.push_back(v.data());
+        }
+        envp.push_back(nullptr);
+
+        const std::string exe = (m_dir / "mayorin").string();
+        std::vector<std::string> argv{exe};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char*> argp;
+        for (auto& a : argv) {
+            argp.push_back(a.data());
+        }
+        argp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        const int flags = O_WRONLY | O_CREAT | (resident ? O_APPEND : O_TRUNC);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), flags, 0644);
+        if (out == err) {
+            posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), flags, 0644);
+        }
+        pid_t pid = 0;
+        const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argp.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        return rc == 0 ? pid : -1;
+    }
+
+    int wait(pid_t& pid, milliseconds limit) {
+        const auto end = steady_clock::now() + limit;
+        while (pid > 0 && steady_clock::now() < end) {
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                pid = 0;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return -1;
+    }
+
+    fs::path m_dir;
+    pid_t m_pid = 0;
+};
+
+std::vector<std::string> split(const std::string& s, char sep) {
+    std::vector<std::string> out(1);
+    for (const char c : s) {
+        if (c == sep) {
+            out.emplace_back();
+        } else {
+            out.back() += c;
+        }
+    }
+    return out;
+}
+
+bool startsWith(const std::string& s, const std::string& prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
+
+// The log lines that begin with a mark.
+std::vector<std::string> marked(const std::vector<std::string>& lines, const std::string& mark) {
+    std::vector<std::string> out;
+    for (const auto& l : lines) {
+        if (startsWith(l, mark)) {
+            out.push_back(l);
+        }
+    }
+    return out;
+}
+
+const std::string kNotRunning = "Mayorin。は起動していません。\n";
+const std::string kEndRest = ",,,終了,Revision=68,レジストリ=0,エラー回数=0,,";
+
+TEST(RemoteEndToEnd, timerNoticeComesOnTimeAndQuitEndsTheProgramNormally) {
+    Program program;
+    program.start();
+    const Result add = program.cli({"--timer", "0:00:02", "卵"});
+    const auto added = steady_clock::now();
+    ASSERT_EQ(add.status, 0) << add.err;
+    EXPECT_TRUE(startsWith(add.out, "卵 ")) << add.out;
+    EXPECT_EQ(add.err, "");
+
+    bool notified = false;
+    while (!notified && steady_clock::now() < added + 3s) {
+        notified = !marked(program.log(), "♪タイマ,").empty();
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_TRUE(notified) << "no notice within three seconds";
+    const std::string notice = marked(program.log(), "♪タイマ,")[0];
+    EXPECT_EQ(split(notice, ',').at(4), "卵") << notice;
+
+    const Result quit = program.cli({"--quit"});
+    EXPECT_EQ(quit.status, 0) << quit.err;
+    EXPECT_EQ(program.waitForEnd(), 0) << readFile(program.dir() / "output.txt");
+    const std::vector<std::string> lines = program.log();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(startsWith(lines.back(), "▲終了　,")) << lines.back();
+    EXPECT_EQ(lines.back().substr(lines.back().find(",,,")), kEndRest);
+
+    // Nobody answers any more.
+    const Result list = program.cli({"--list"});
+    EXPECT_EQ(list.status, 3);
+    EXPECT_EQ(list.err, kNotRunning);
+    EXPECT_EQ(list.out, "");
+}
+
+// What the entry window stores and logs for 10:00 on 25 December, this time only; the same texts
+// typed into its schedule panel are compared with the bus's add in the remote control test.
+TEST(RemoteEndToEnd, alarmAddedWithAtIsStoredLoggedAndListedAsInTheEntryWindow) {
+    Program program;
+    program.start();
+    const long long before = nowStamp();
+    const Result add = program.cli({"--at", "10:00", "--date", "12/25", "--once", "記念日"});
+    const long long after = nowStamp();
+    ASSERT_EQ(add.status, 0) << add.err;
+
+    const sys_days today = kDayZero + days{before / 86400};
+    const year y = year_month_day{today}.year();
+    long long due = stamp(y / December / 25, 10, 0, 0);
+    if (due <= before) {
+        due = stamp((y + years{1}) / December / 25, 10, 0, 0);
+    }
+    const std::string dueText = " " + std::to_string(due);
+    EXPECT_EQ(readFile(program.dataFile()),
+              encodeLines({"「Mayorin。.exe」用データ",
+                           "'　このテキストファイルは「Mayorin。.exe」であなたが入力した内容が記憶され、自動で読み書きされます。",
+                           "'■■　タイマーの履歴　■■", "'■■　　予定の履歴　　■■",
+                           "03,4,0,記念日,10,00,12,25,,,", "'■■　予約中の内容　　■■",
+                           "01,4,0,記念日,10,00,12,25,," + dueText + ",", "'",
+                           "'　このテキストファイルは「Mayorin。.exe」 Ver 1.1.68　が作りました。"}));
+
+    const std::vector<std::string> adds = marked(program.log(), "［追加］,");
+    ASSERT_EQ(adds.size(), 1u);
+    const std::string& line = adds[0];
+    const std::string expectedRest = ",,記念日,月日時刻,予約データ数=1,タイマー履歴数=0,予定履歴数=1,,";
+    bool stampFits = false;
+    for (long long t = before; t <= after; ++t) {
+        stampFits = stampFits || line == "［追加］," + dateColumn(t) + "," + clockColumn(t) + expectedRest;
+    }
+    EXPECT_TRUE(stampFits) << line;
+
+    const std::string listLine = "記念日" + std::string(24, ' ') + "【次のお知らせ】" + dateColumn(due) + " " +
+                                 clockColumn(due) + "【設定】今回のみ12月25日　10:00:00";
+    EXPECT_EQ(add.out, listLine + "\n");
+    const Result list = program.cli({"--list"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.out, listLine + "\n");
+
+    EXPECT_EQ(program.cli({"--quit"}).status, 0);
+    EXPECT_EQ(program.waitForEnd(), 0);
+}
+
+TEST(RemoteEndToEnd, refusedNameSaysWhyAndChangesNothing) {
+    Program program;
+    program.start();
+    ASSERT_EQ(program.cli({"--at", "7:30", "起床"}).status, 0);
+    const std::string file = readFile(program.dataFile());
+    const std::vector<std::string> log = program.log();
+
+    const Result refused = program.cli({"--timer", "0:05", "a,b"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "半角英字の「　,　」(コロン)は表示名に使用できません。\n");
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(readFile(program.dataFile()), file);
+    EXPECT_EQ(program.log(), log);
+    const Result list = program.cli({"--list"});
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1);
+
+    EXPECT_EQ(program.cli({"--quit"}).status, 0);
+    EXPECT_EQ(program.waitForEnd(), 0);
+}
+
+// --open asks the running instance to open its entry window; with none running it starts the
+// program and opens the window there.
+TEST(RemoteEndToEnd, openReachesTheRunningInstanceOrStartsOne) {
+    {
+        Program running;
+        running.start();
+        EXPECT_TRUE(marked(running.log(), "▽予約　,").empty());
+        const Result open = running.cli({"--open"});
+        EXPECT_EQ(open.status, 0) << open.err;
+        EXPECT_EQ(marked(running.log(), "▽予約　,").size(), 1u);
+        EXPECT_EQ(running.cli({"--quit"}).status, 0);
+        EXPECT_EQ(running.waitForEnd(), 0);
+        EXPECT_EQ(marked(running.log(), "△予約　,").size(), 1u) << "closed at the end";
+    }
+    Program started;
+    started.start({"--open"});
+    const std::vector<std::string> lines = started.log();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_TRUE(startsWith(lines[2], "▼起動　,"));
+    EXPECT_EQ(marked(lines, "▽予約　,").size(), 1u);
+    EXPECT_EQ(started.cli({"--quit"}).status, 0);
+    EXPECT_EQ(started.waitForEnd(), 0);
+}
+
+TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
+    Program program; // not started: none of these reaches an instance
+    const std::vector<std::vector<std::string>> usage = {
+        {"--timer", "5", "卵"},                              // no colon
+        {"--timer", "0:05"},                                 // no name
+        {"--timer", "0:05", "卵", "茶"},                     // two names
+        {"--at", "7:30", "--day", "1", "--date", "1/2", "x"}, // two day options
+        {"--at", "7:30", "--date", "12", "x"},               // no slash
+        {"--timer", "0:05", "--at", "7:00", "x"},            // two actions
+        {"--timer", "0:05", "--once", "x"},                  // an alarm's option with a timer
+        {"--list", "x"},                                     // a name where none goes
+        {"--quit", "--open"},                                //
+        {"--repeat"},                                        // no value
+        {"--bogus"},                                         //
+        {"--list", "--list"},                                //
+        {"--once"},                                          // no action
+    };
+    for (const auto& args : usage) {
+        const Result r = program.cli(args);
+        EXPECT_EQ(r.status, 2) << args[0];
+        EXPECT_TRUE(startsWith(r.err, "mayorin: ")) << r.err;
+        EXPECT_NE(r.err.find("使い方: mayorin"), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+
+    const Result help = program.cli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    // Every option has an example.
+    std::string examples;
+    for (const auto& l : split(help.out, '\n')) {
+        examples += l.find("例: mayorin ") != std::string::npos ? l + " " : "";
+    }
+    for (const char* option : {"--open", "--timer", "--rest", "--repeat", "--at", "--day", "--date", "--weekdays",
+                               "--once", "--list", "--quit", "--help", "--version"}) {
+        EXPECT_NE(examples.find(std::string(option) + " "), std::string::npos) << option;
+    }
+    const Result version = program.cli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "Mayorin。 バージョン 1.1.68\n");
+
+    const Result noInstance = program.cli({"--timer", "0:05", "卵"});
+    EXPECT_EQ(noInstance.status, 3);
+    EXPECT_EQ(noInstance.err, kNotRunning);
+
+    const Result noBus = program.cli({"--list"}, {"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"});
+    EXPECT_EQ(noBus.status, 3);
+    EXPECT_EQ(noBus.err, "リモート操作は使用できません。D-Bus のセッションバスに接続できませんでした。\n");
+    EXPECT_FALSE(fs::exists(program.dataFile()));
+}
+
+} // namespace

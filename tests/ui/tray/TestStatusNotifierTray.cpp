@@ -1,0 +1,254 @@
+// The tray icon on a status-notifier panel. A stand-in watcher on the private session bus this
+// test runs on says a host is registered, so Qt shows the icon as a status-notifier item; the
+// watcher then clicks the item over the bus as a panel does.
+
+#include <memory>
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDBusPendingCall>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStringList>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include "persist/Settings.h"
+#include "tests/support/TestEnv.h"
+#include "ui/UiContext.h"
+#include "ui/tray/Form4.h"
+
+using namespace mayorin;
+
+namespace {
+
+const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kWatcherConnection = QStringLiteral("stand-in watcher");
+
+// Answers as a panel's watcher does: a host is registered, and items register with it. It lives
+// in a thread of its own on a connection of its own, so it answers while the test's thread waits
+// for an answer from it, and its calls to the item really travel over the bus.
+class StandInWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isStatusNotifierHostRegistered)
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ registeredItems)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+
+public:
+    bool isStatusNotifierHostRegistered() const { return true; }
+    int protocolVersion() const { return 0; }
+    QStringList registeredItems() const {
+        QMutexLocker lock(&m_mutex);
+        return m_items;
+    }
+
+    // In the watcher's thread: owns the watcher's name on its own connection.
+    bool listen() {
+        m_bus = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, kWatcherConnection));
+        return m_bus->isConnected() &&
+               m_bus->registerObject(QStringLiteral("/StatusNotifierWatcher"), this,
+                                     QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportAllProperties |
+                                         QDBusConnection::ExportScriptableSignals) &&
+               m_bus->registerService(kWatcherService);
+    }
+
+    void close() {
+        m_bus->unregisterService(kWatcherService);
+        m_bus->unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
+        QDBusConnection::disconnectFromBus(m_bus->name());
+        m_bus.reset();
+    }
+
+public slots:
+    Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString& service) {
+        {
+            QMutexLocker lock(&m_mutex);
+            m_items.append(service);
+        }
+        emit StatusNotifierItemRegistered(service);
+    }
+    Q_SCRIPTABLE void RegisterStatusNotifierHost(const QString&) {}
+
+signals:
+    Q_SCRIPTABLE void StatusNotifierItemRegistered(const QString& service);
+
+private:
+    mutable QMutex m_mutex;
+    QStringList m_items;
+    std::unique_ptr<QDBusConnection> m_bus;
+};
+
+} // namespace
+
+class TestStatusNotifierTray : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void leftClickOpensEntryWindow();
+
+private:
+    // A click on the item as the panel sends it, over the watcher's connection; "" or the error.
+    // The reply is waited for here, where the item answers.
+    static QString click(const QString& item, const char* method) {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
+                                           QStringLiteral("org.kde.StatusNotifierItem"), QString::fromLatin1(method));
+        call << 10 << 10;
+        QDBusPendingCall pending = QDBusConnection(kWatcherConnection).asyncCall(call);
+        if (waitFor(pending)) {
+            return QString();
+        }
+        return pending.isFinished() ? pending.error().message() : QStringLiteral("no reply");
+    }
+
+    // The visible items of the menu the item exports, as a panel reads them: their labels, "-"
+    // for a separator.
+    static QStringList menuLabels(const QString& item) {
+        QDBusConnection bus(kWatcherConnection);
+        QDBusMessage get =
+            QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
+                                           QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("Menu");
+        QDBusPendingCall pendingPath = bus.asyncCall(get);
+        if (!waitFor(pendingPath)) {
+            return {QStringLiteral("no menu path")};
+        }
+        const QDBusObjectPath path = qvariant_cast<QDBusObjectPath>(
+            qvariant_cast<QDBusVariant>(pendingPath.reply().arguments().value(0)).variant());
+        QDBusMessage layout = QDBusMessage::createMethodCall(
+            item, path.path(), QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("GetLayout"));
+        layout << 0 << -1 << QStringList();
+        QDBusPendingCall pendingLayout = bus.asyncCall(layout);
+        if (!waitFor(pendingLayout)) {
+            return {QStringLiteral("no menu layout")};
+        }
+        QStringList labels;
+        const QDBusArgument root = qvariant_cast<QDBusArgument>(pendingLayout.reply().arguments().value(1));
+        root.beginStructure();
+        int id = 0;
+        QVariantMap props;
+        root >> id >> props;
+        root.beginArray();
+        while (!root.atEnd()) {
+            QDBusVariant child;
+            root >> child;
+            const QDBusArgument entry = qvariant_cast<QDBusArgument>(child.variant());
+            entry.beginStructure();
+            entry >> id >> props;
+            entry.endStructure();
+            if (props.value(QStringLiteral("visible"), true).toBool()) {
+                labels << (props.value(QStringLiteral("type")).toString() == QStringLiteral("separator")
+                               ? QStringLiteral("-")
+                               : props.value(QStringLiteral("label")).toString());
+            }
+        }
+        root.endArray();
+        root.endStructure();
+        return labels;
+    }
+
+    static bool waitFor(QDBusPendingCall& pending) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!pending.isFinished() && waited.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return pending.isFinished() && !pending.isError();
+    }
+
+    QThread m_thread;
+    StandInWatcher* m_watcher = nullptr;
+};
+
+void TestStatusNotifierTray::initTestCase() {
+    if (!QDBusConnection::sessionBus().isConnected()) {
+        QSKIP("no session bus: run this test under dbus-run-session");
+    }
+    if (QDBusConnection::sessionBus().interface()->isServiceRegistered(kWatcherService)) {
+        QSKIP("this session bus already has a status-notifier watcher: run this test on a private one");
+    }
+    m_watcher = new StandInWatcher;
+    m_watcher->moveToThread(&m_thread);
+    m_thread.start();
+    bool listening = false;
+    QMetaObject::invokeMethod(
+        m_watcher, [&] { listening = m_watcher->listen(); }, Qt::BlockingQueuedConnection);
+    QVERIFY(listening);
+}
+
+void TestStatusNotifierTray::cleanupTestCase() {
+    if (m_watcher != nullptr) {
+        QMetaObject::invokeMethod(
+            m_watcher,
+            [this] {
+                m_watcher->close();
+                delete m_watcher;
+            },
+            Qt::BlockingQueuedConnection);
+        m_watcher = nullptr;
+    }
+    m_thread.quit();
+    m_thread.wait();
+}
+
+// The icon registers with the watcher; a left click (the item's Activate) opens the entry window
+// without the menu, a second one (what a double click sends) keeps that one window, and the right
+// click (ContextMenu) is left to the panel, which draws the menu itself.
+void TestStatusNotifierTray::leftClickOpensEntryWindow() {
+    QTemporaryDir dir;
+    test::TestEnv te;
+    persist::Settings settings{te.settings};
+    test::FakeSound sound;
+    test::FakeHelp help;
+    test::FakeProcess process;
+    ui::UiContext ctx{te.env, settings, sound, help, process};
+    ui::Form4 form{ctx};
+    QVERIFY(form.onStatusNotifierTray());
+    form.start(dir.path().toStdString());
+    QVERIFY(form.trayIcon()->isVisible());
+
+    QTRY_COMPARE(m_watcher->registeredItems().size(), qsizetype(1));
+    const QString item = m_watcher->registeredItems().at(0);
+    QVERIFY2(QDBusConnection::sessionBus().interface()->isServiceRegistered(item), qPrintable(item));
+
+    // The right click is the panel's: it shows the menu the item exports.
+    QCOMPARE(menuLabels(item), QStringList() << "予約する。"
+                                             << "ヘルプ"
+                                             << "バージョン情報"
+                                             << "-"
+                                             << "終了"
+                                             << "レジストリを削除して終了。");
+    QCOMPARE(click(item, "ContextMenu"), QString());
+    QTest::qWait(50);
+    QVERIFY(ctx.entry == nullptr);
+
+    QCOMPARE(click(item, "Activate"), QString());
+    QTRY_VERIFY(ctx.entry != nullptr);
+    QVERIFY(te.st.EntryWindowOpen);
+    QVERIFY(!form.trayMenu()->isVisible());
+    const auto* first = ctx.entry;
+    QCOMPARE(click(item, "Activate"), QString());
+    QTest::qWait(50);
+    QCOMPARE(ctx.entry, first);
+    QVERIFY(!form.trayMenu()->isVisible());
+    QVERIFY(te.errors.reports.empty());
+
+    form.closeFromSystem();
+    QTRY_VERIFY(form.hasEnded());
+    QVERIFY(ctx.entry == nullptr);
+}
+
+QTEST_MAIN(TestStatusNotifierTray)
+#include "TestStatusNotifierTray.moc"

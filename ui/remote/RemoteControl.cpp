@@ -1,0 +1,140 @@
+#include "ui/remote/RemoteControl.h"
+
+#include <QDBusConnectionInterface>
+#include <QMetaObject>
+
+#include "core/Guard.h"
+#include "core/ListLine.h"
+#include "platform/qt/QtText.h"
+#include "ui/entry/AddReservation.h"
+#include "ui/entry/Form1.h"
+#include "ui/tray/Form4.h"
+
+namespace mayorin::ui {
+
+namespace {
+
+// Location texts of the calls that do work.
+constexpr const char* kRemoteAdd = "RemoteControl_Add DBus";
+constexpr const char* kRemoteOpen = "RemoteControl_Open DBus";
+
+constexpr const char* kEnding = "Mayorin。は終了するところです。";
+constexpr const char* kAddFailed = "予約の追加中にエラーが発生しました。";
+
+// The name check's boxes are not shown for a caller that has no screen of ours: their texts go
+// back to it.
+class Unshown final : public platform::MessagePresenter {
+public:
+    platform::Answer show(std::string_view, std::string_view, platform::Buttons, platform::Icon,
+                          platform::Answer) override {
+        return platform::Answer::Ok;
+    }
+    void setWaiting(platform::Waiting) override {}
+};
+
+} // namespace
+
+RemoteControl::RemoteControl(UiContext& ctx, QObject* parent) : QObject(parent), m_ctx(ctx) {
+    setObjectName(QStringLiteral("RemoteControl"));
+}
+
+RemoteControl::~RemoteControl() {
+    if (!m_connection.isEmpty()) {
+        QDBusConnection bus(m_connection);
+        bus.unregisterService(QString::fromLatin1(kBusName));
+        bus.unregisterObject(QString::fromLatin1(kObjectPath));
+    }
+}
+
+bool RemoteControl::registerOn(QDBusConnection bus) {
+    if (!bus.isConnected()) {
+        return false;
+    }
+    if (!bus.registerObject(QString::fromLatin1(kObjectPath), this, QDBusConnection::ExportAllSlots)) {
+        return false;
+    }
+    if (!bus.registerService(QString::fromLatin1(kBusName))) {
+        bus.unregisterObject(QString::fromLatin1(kObjectPath));
+        return false;
+    }
+    m_connection = bus.name();
+    return true;
+}
+
+bool RemoteControl::refuseWhenEnding() {
+    const bool ending = m_ctx.env.st.ErrorCount > 0 || (m_ctx.resident != nullptr && m_ctx.resident->hasEnded());
+    if (ending && calledFromDBus()) {
+        sendErrorReply(QString::fromLatin1(kRefusedError), QString::fromUtf8(kEnding));
+    }
+    return ending;
+}
+
+void RemoteControl::Open() {
+    if (refuseWhenEnding()) {
+        return;
+    }
+    core::guarded(m_ctx.env.errors, kRemoteOpen, [&] { openEntryWindow(m_ctx); });
+}
+
+QString RemoteControl::AddTimer(const QString& hours, const QString& minutes, const QString& name) {
+    return add(0, true, {hours, minutes, QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")}, name);
+}
+
+QString RemoteControl::AddRepeatingTimer(const QString& hours, const QString& minutes, const QString& restHours,
+                                         const QString& restMinutes, const QString& repeat, const QString& name) {
+    return add(0, true, {hours, minutes, restHours, restMinutes, repeat}, name);
+}
+
+QString RemoteControl::AddAlarm(const QString& hour, const QString& minute, const QString& month, const QString& day,
+                                const QString& weekdays, bool everyTime, const QString& name) {
+    return add(1, everyTime, {hour, minute, month, day, weekdays}, name);
+}
+
+QString RemoteControl::add(int side, bool everyTime, const QStringList& fields, const QString& name) {
+    if (refuseWhenEnding()) {
+        return {};
+    }
+    core::Env& env = m_ctx.env;
+    PanelTexts panel;
+    panel.side = side;
+    panel.everyTime = everyTime;
+    panel.text[3] = platform::stdtext(name);
+    for (int k = 4; k <= 8; ++k) {
+        panel.text[k] = platform::stdtext(fields.value(k - 4));
+    }
+    const std::int16_t errorsBefore = env.st.ErrorCount;
+    Unshown boxes;
+    const AddOutcome outcome =
+        core::guardedOr(env.errors, kRemoteAdd, AddOutcome{}, [&] { return addReservation(m_ctx, panel, boxes); });
+    if (!outcome.refusal.empty()) {
+        sendErrorReply(QString::fromLatin1(kRefusedError), platform::qtext(outcome.refusal));
+        return {};
+    }
+    if (!outcome.added || env.st.ErrorCount != errorsBefore) {
+        sendErrorReply(QString::fromLatin1(kFailedError), QString::fromUtf8(kAddFailed));
+        return {};
+    }
+    return platform::qtext(core::hyouji12(env, env.st.ReservationInsertPos));
+}
+
+QStringList RemoteControl::List() {
+    core::Env& env = m_ctx.env;
+    QStringList lines;
+    for (int r = env.st.ReservationCount - 1; r >= 0; --r) {
+        lines << platform::qtext(core::hyouji12(env, static_cast<std::int16_t>(r)));
+    }
+    return lines;
+}
+
+void RemoteControl::Quit() {
+    if (refuseWhenEnding()) {
+        return;
+    }
+    // After the reply: the close runs from the event loop, as a log-off's does, without the
+    // question and with any open dialog closed unanswered.
+    if (Form4* resident = m_ctx.resident) {
+        QMetaObject::invokeMethod(resident, &Form4::closeFromSystem, Qt::QueuedConnection);
+    }
+}
+
+} // namespace mayorin::ui
