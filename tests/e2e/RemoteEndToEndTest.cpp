@@ -309,13 +309,14 @@ TEST(RemoteEndToEnd, alarmAddedWithAtIsStoredLoggedAndListedAsInTheEntryWindow) 
         due = stamp((y + years{1}) / December / 25, 10, 0, 0);
     }
     const std::string dueText = " " + std::to_string(due);
-    EXPECT_EQ(readFile(program.dataFile()),
-              encodeLines({"「Mayorin。.exe」用データ",
-                           "'　このテキストファイルは「Mayorin。.exe」であなたが入力した内容が記憶され、自動で読み書きされます。",
-                           "'■■　タイマーの履歴　■■", "'■■　　予定の履歴　　■■",
-                           "03,4,0,記念日,10,00,12,25,,,", "'■■　予約中の内容　　■■",
-                           "01,4,0,記念日,10,00,12,25,," + dueText + ",", "'",
-                           "'　このテキストファイルは「Mayorin。.exe」 Ver 1.1.68　が作りました。"}));
+    EXPECT_EQ(
+        readFile(program.dataFile()),
+        encodeLines(
+            {"「Mayorin。.exe」用データ",
+             "'　このテキストファイルは「Mayorin。.exe」であなたが入力した内容が記憶され、自動で読み書きされます。",
+             "'■■　タイマーの履歴　■■", "'■■　　予定の履歴　　■■", "03,4,0,記念日,10,00,12,25,,,",
+             "'■■　予約中の内容　　■■", "01,4,0,記念日,10,00,12,25,," + dueText + ",", "'",
+             "'　このテキストファイルは「Mayorin。.exe」 Ver 1.1.68　が作りました。"}));
 
     const std::vector<std::string> adds = marked(program.log(), "［追加］,");
     ASSERT_EQ(adds.size(), 1u);
@@ -385,19 +386,19 @@ TEST(RemoteEndToEnd, openReachesTheRunningInstanceOrStartsOne) {
 TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
     Program program; // not started: none of these reaches an instance
     const std::vector<std::vector<std::string>> usage = {
-        {"--timer", "5", "卵"},                              // no colon
-        {"--timer", "0:05"},                                 // no name
-        {"--timer", "0:05", "卵", "茶"},                     // two names
+        {"--timer", "5", "卵"},                               // no colon
+        {"--timer", "0:05"},                                  // no name
+        {"--timer", "0:05", "卵", "茶"},                      // two names
         {"--at", "7:30", "--day", "1", "--date", "1/2", "x"}, // two day options
-        {"--at", "7:30", "--date", "12", "x"},               // no slash
-        {"--timer", "0:05", "--at", "7:00", "x"},            // two actions
-        {"--timer", "0:05", "--once", "x"},                  // an alarm's option with a timer
-        {"--list", "x"},                                     // a name where none goes
-        {"--quit", "--open"},                                //
-        {"--repeat"},                                        // no value
-        {"--bogus"},                                         //
-        {"--list", "--list"},                                //
-        {"--once"},                                          // no action
+        {"--at", "7:30", "--date", "12", "x"},                // no slash
+        {"--timer", "0:05", "--at", "7:00", "x"},             // two actions
+        {"--timer", "0:05", "--once", "x"},                   // an alarm's option with a timer
+        {"--list", "x"},                                      // a name where none goes
+        {"--quit", "--open"},                                 //
+        {"--repeat"},                                         // no value
+        {"--bogus"},                                          //
+        {"--list", "--list"},                                 //
+        {"--once"},                                           // no action
     };
     for (const auto& args : usage) {
         const Result r = program.cli(args);
