@@ -143,6 +143,9 @@ public:
         FAIL() << "the program never answered on the bus: " << readFile(m_dir / "output.txt");
     }
 
+    // Starts one more resident program from the same folder, as a user would, and returns its pid.
+    pid_t startAnother() { return spawn({}, true, m_dir / "output-2.txt", m_dir / "output-2.txt"); }
+
     // The resident program's exit status once it ends, -1 when it does not end in time.
     int waitForEnd(milliseconds limit = 10s) { return wait(m_pid, limit); }
 
@@ -381,6 +384,24 @@ TEST(RemoteEndToEnd, openReachesTheRunningInstanceOrStartsOne) {
     EXPECT_EQ(marked(lines, "▽予約　,").size(), 1u);
     EXPECT_EQ(started.cli({"--quit"}).status, 0);
     EXPECT_EQ(started.waitForEnd(), 0);
+}
+
+// Without options the program starts as it always has: a second start from the same folder stops
+// at the duplicate-start warning, and the first instance keeps its name on the bus.
+TEST(RemoteEndToEnd, plainSecondStartStillWarnsAndLeavesTheFirstInCharge) {
+    Program program;
+    program.start();
+    const pid_t second = program.startAnother();
+    ASSERT_GT(second, 0);
+    std::this_thread::sleep_for(1500ms);
+    int status = 0;
+    EXPECT_EQ(::waitpid(second, &status, WNOHANG), 0) << "the second start waits at its warning";
+    EXPECT_EQ(marked(program.log(), "▼起動　,").size(), 1u);
+    EXPECT_EQ(program.cli({"--timer", "0:05", "卵"}).status, 0);
+    ::kill(second, SIGKILL);
+    ::waitpid(second, nullptr, 0);
+    EXPECT_EQ(program.cli({"--quit"}).status, 0);
+    EXPECT_EQ(program.waitForEnd(), 0);
 }
 
 TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
