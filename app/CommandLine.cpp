@@ -25,11 +25,10 @@ constexpr int kCallTimeoutMs = 10000;
 // How long --quit waits for the instance to be gone.
 constexpr int kQuitWaitMs = 15000;
 
-constexpr const char* kUsage =
-    "使い方: mayorin [--open | --list | --quit | --help | --version]\n"
-    "        mayorin --timer H:MM[:SS] [--rest H:MM[:SS]] [--repeat N] 表示名\n"
-    "        mayorin --at HH:MM [--day D | --date M/D | --weekdays 曜日] [--once] 表示名\n"
-    "詳しくは mayorin --help をご覧ください。\n";
+constexpr const char* kUsage = "使い方: mayorin [--open | --list | --quit | --help | --version]\n"
+                               "        mayorin --timer H:MM[:SS] [--rest H:MM[:SS]] [--repeat N] 表示名\n"
+                               "        mayorin --at HH:MM [--day D | --date M/D | --weekdays 曜日] [--once] 表示名\n"
+                               "詳しくは mayorin --help をご覧ください。\n";
 
 constexpr const char* kHelp =
     "使い方: mayorin [オプション]\n"
@@ -72,8 +71,7 @@ constexpr const char* kHelp =
     "終了コード: 0 完了 / 1 受け付けられなかった（理由を表示します） / 2 使い方の誤り /\n"
     "            3 起動していない、またはリモート操作が使えない\n";
 
-constexpr const char* kNoBus =
-    "リモート操作は使用できません。D-Bus のセッションバスに接続できませんでした。\n";
+constexpr const char* kNoBus = "リモート操作は使用できません。D-Bus のセッションバスに接続できませんでした。\n";
 constexpr const char* kNotRunning = "Mayorin。は起動していません。\n";
 constexpr const char* kNoAnswer = "Mayorin。から応答がありません。\n";
 constexpr const char* kStillRunning = "Mayorin。の終了を確認できませんでした。\n";
@@ -113,9 +111,9 @@ bool splitAtColon(const std::string& text, std::string& hours, std::string& minu
 // Whether the running instance holds its name. Asked of the bus directly: the bus's own
 // interface object of Qt listens to name changes, which a short-lived client does not need.
 bool instanceRunning(QDBusConnection& bus) {
-    QDBusMessage ask = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                      QStringLiteral("/org/freedesktop/DBus"),
-                                                      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    QDBusMessage ask =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
     ask << QString::fromLatin1(ui::kBusName);
     const QDBusMessage reply = bus.call(ask, QDBus::Block, kCallTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
@@ -137,9 +135,9 @@ std::optional<int> reachInstance(QDBusConnection& bus) {
 // Calls a method of the running instance. Returns the reply, or the exit status of a failure
 // after saying what failed.
 std::optional<int> call(QDBusConnection& bus, const char* method, const QVariantList& args, QDBusMessage& reply) {
-    QDBusMessage message = QDBusMessage::createMethodCall(QString::fromLatin1(ui::kBusName),
-                                                          QString::fromLatin1(ui::kObjectPath),
-                                                          QString::fromLatin1(ui::kInterface), QString::fromLatin1(method));
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(QString::fromLatin1(ui::kBusName), QString::fromLatin1(ui::kObjectPath),
+                                       QString::fromLatin1(ui::kInterface), QString::fromLatin1(method));
     message.setArguments(args);
     reply = bus.call(message, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ErrorMessage) {

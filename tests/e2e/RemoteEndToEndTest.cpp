@@ -143,6 +143,9 @@ public:
         FAIL() << "the program never answered on the bus: " << readFile(m_dir / "output.txt");
     }
 
+    // Starts one more resident program from the same folder, as a user would, and returns its pid.
+    pid_t startAnother() { return spawn({}, true, m_dir / "output-2.txt", m_dir / "output-2.txt"); }
+
     // The resident program's exit status once it ends, -1 when it does not end in time.
     int waitForEnd(milliseconds limit = 10s) { return wait(m_pid, limit); }
 
@@ -309,13 +312,14 @@ TEST(RemoteEndToEnd, alarmAddedWithAtIsStoredLoggedAndListedAsInTheEntryWindow) 
         due = stamp((y + years{1}) / December / 25, 10, 0, 0);
     }
     const std::string dueText = " " + std::to_string(due);
-    EXPECT_EQ(readFile(program.dataFile()),
-              encodeLines({"「Mayorin。.exe」用データ",
-                           "'　このテキストファイルは「Mayorin。.exe」であなたが入力した内容が記憶され、自動で読み書きされます。",
-                           "'■■　タイマーの履歴　■■", "'■■　　予定の履歴　　■■",
-                           "03,4,0,記念日,10,00,12,25,,,", "'■■　予約中の内容　　■■",
-                           "01,4,0,記念日,10,00,12,25,," + dueText + ",", "'",
-                           "'　このテキストファイルは「Mayorin。.exe」 Ver 1.1.68　が作りました。"}));
+    EXPECT_EQ(
+        readFile(program.dataFile()),
+        encodeLines(
+            {"「Mayorin。.exe」用データ",
+             "'　このテキストファイルは「Mayorin。.exe」であなたが入力した内容が記憶され、自動で読み書きされます。",
+             "'■■　タイマーの履歴　■■", "'■■　　予定の履歴　　■■", "03,4,0,記念日,10,00,12,25,,,",
+             "'■■　予約中の内容　　■■", "01,4,0,記念日,10,00,12,25,," + dueText + ",", "'",
+             "'　このテキストファイルは「Mayorin。.exe」 Ver 1.1.68　が作りました。"}));
 
     const std::vector<std::string> adds = marked(program.log(), "［追加］,");
     ASSERT_EQ(adds.size(), 1u);
@@ -382,22 +386,40 @@ TEST(RemoteEndToEnd, openReachesTheRunningInstanceOrStartsOne) {
     EXPECT_EQ(started.waitForEnd(), 0);
 }
 
+// Without options the program starts as it always has: a second start from the same folder stops
+// at the duplicate-start warning, and the first instance keeps its name on the bus.
+TEST(RemoteEndToEnd, plainSecondStartStillWarnsAndLeavesTheFirstInCharge) {
+    Program program;
+    program.start();
+    const pid_t second = program.startAnother();
+    ASSERT_GT(second, 0);
+    std::this_thread::sleep_for(1500ms);
+    int status = 0;
+    EXPECT_EQ(::waitpid(second, &status, WNOHANG), 0) << "the second start waits at its warning";
+    EXPECT_EQ(marked(program.log(), "▼起動　,").size(), 1u);
+    EXPECT_EQ(program.cli({"--timer", "0:05", "卵"}).status, 0);
+    ::kill(second, SIGKILL);
+    ::waitpid(second, nullptr, 0);
+    EXPECT_EQ(program.cli({"--quit"}).status, 0);
+    EXPECT_EQ(program.waitForEnd(), 0);
+}
+
 TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
     Program program; // not started: none of these reaches an instance
     const std::vector<std::vector<std::string>> usage = {
-        {"--timer", "5", "卵"},                              // no colon
-        {"--timer", "0:05"},                                 // no name
-        {"--timer", "0:05", "卵", "茶"},                     // two names
+        {"--timer", "5", "卵"},                               // no colon
+        {"--timer", "0:05"},                                  // no name
+        {"--timer", "0:05", "卵", "茶"},                      // two names
         {"--at", "7:30", "--day", "1", "--date", "1/2", "x"}, // two day options
-        {"--at", "7:30", "--date", "12", "x"},               // no slash
-        {"--timer", "0:05", "--at", "7:00", "x"},            // two actions
-        {"--timer", "0:05", "--once", "x"},                  // an alarm's option with a timer
-        {"--list", "x"},                                     // a name where none goes
-        {"--quit", "--open"},                                //
-        {"--repeat"},                                        // no value
-        {"--bogus"},                                         //
-        {"--list", "--list"},                                //
-        {"--once"},                                          // no action
+        {"--at", "7:30", "--date", "12", "x"},                // no slash
+        {"--timer", "0:05", "--at", "7:00", "x"},             // two actions
+        {"--timer", "0:05", "--once", "x"},                   // an alarm's option with a timer
+        {"--list", "x"},                                      // a name where none goes
+        {"--quit", "--open"},                                 //
+        {"--repeat"},                                         // no value
+        {"--bogus"},                                          //
+        {"--list", "--list"},                                 //
+        {"--once"},                                           // no action
     };
     for (const auto& args : usage) {
         const Result r = program.cli(args);

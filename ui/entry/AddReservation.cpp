@@ -8,7 +8,6 @@
 #include "core/Store.h"
 #include "core/TextValue.h"
 #include "persist/DataFile.h"
-#include "ui/entry/Form1.h"
 #include "ui/entry/Form1Window.h"
 
 namespace mayorin::ui {

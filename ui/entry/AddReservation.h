@@ -10,7 +10,7 @@ namespace mayorin::ui {
 
 // The texts of one input panel as the user typed them, before any normalising.
 struct PanelTexts {
-    int side = 0;        // 0 the timer panel, 1 the schedule panel
+    int side = 0;          // 0 the timer panel, 1 the schedule panel
     bool everyTime = true; // schedule panel: "毎回" rather than "今回のみ"
     // Indices 3 to 8 as the panel's combos 3 to 8: the display name, then hours, minutes, and
     // rest hours, rest minutes, repeat count (timer) or month, day, weekdays (schedule).

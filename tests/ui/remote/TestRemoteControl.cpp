@@ -159,11 +159,11 @@ private slots:
         QTest::addColumn<QVariantList>("args");
         QTest::newRow("timer") << 0 << QStringList{"卵", "0", "3", "0", "0", "0"} << true << "AddTimer"
                                << QVariantList{"0", "3", "卵"};
-        QTest::newRow("timer with seconds") << 0 << QStringList{"茶", "0", "2:30", "0", "0", "0"} << true
-                                            << "AddTimer" << QVariantList{"0", "2:30", "茶"};
-        QTest::newRow("repeating, too large") << 0 << QStringList{"練習", "1", "130", "0", "5", "150"} << true
-                                              << "AddRepeatingTimer"
-                                              << QVariantList{"1", "130", "0", "5", "150", "練習"};
+        QTest::newRow("timer with seconds") << 0 << QStringList{"茶", "0", "2:30", "0", "0", "0"} << true << "AddTimer"
+                                            << QVariantList{"0", "2:30", "茶"};
+        QTest::newRow("repeating, too large")
+            << 0 << QStringList{"練習", "1", "130", "0", "5", "150"} << true << "AddRepeatingTimer"
+            << QVariantList{"1", "130", "0", "5", "150", "練習"};
         QTest::newRow("daily, out of range") << 1 << QStringList{"起床", "25", "75", "", "", ""} << true << "AddAlarm"
                                              << QVariantList{"25", "75", "", "", "", true, "起床"};
         QTest::newRow("monthly") << 1 << QStringList{"給料日", "9", "0", "", "25", ""} << true << "AddAlarm"
@@ -224,8 +224,10 @@ private slots:
     void refusedNameChangesNothing_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message");
-        QTest::newRow("comma") << "a,b" << "半角英字の「　,　」(コロン)は表示名に使用できません。";
-        QTest::newRow("quote") << "a'b" << "半角英字の「　'　」(シングル クォーテーション)は表示名に使用できません。";
+        QTest::newRow("comma") << "a,b"
+                               << "半角英字の「　,　」(コロン)は表示名に使用できません。";
+        QTest::newRow("quote") << "a'b"
+                               << "半角英字の「　'　」(シングル クォーテーション)は表示名に使用できません。";
         QTest::newRow("both") << ",'"
                               << "半角英字の「　,　」(コロン)は表示名に使用できません。\n"
                                  "半角英字の「　'　」(シングル クォーテーション)は表示名に使用できません。";
@@ -235,8 +237,8 @@ private slots:
         QFETCH(QString, message);
         ui::openEntryWindow(p->ctx);
         const QByteArray logBefore = logBytes(*p);
-        for (const QDBusMessage& reply : {call("AddTimer", {"0", "5", name}),
-                                          call("AddAlarm", {"7", "30", "", "", "", true, name})}) {
+        for (const QDBusMessage& reply :
+             {call("AddTimer", {"0", "5", name}), call("AddAlarm", {"7", "30", "", "", "", true, name})}) {
             QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
             QCOMPARE(reply.errorName(), QString(ui::kRefusedError));
             QCOMPARE(reply.errorMessage(), message);
@@ -275,8 +277,7 @@ private slots:
     // Once an error was reported the program is on its way out: nothing more is taken.
     void refusesOnceTheProgramIsEnding() {
         p->st.ErrorCount = 1;
-        for (const QDBusMessage& reply :
-             {call("AddTimer", {"0", "5", "卵"}), call("Open"), call("Quit")}) {
+        for (const QDBusMessage& reply : {call("AddTimer", {"0", "5", "卵"}), call("Open"), call("Quit")}) {
             QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
             QCOMPARE(reply.errorName(), QString(ui::kRefusedError));
             QCOMPARE(reply.errorMessage(), QString::fromUtf8("Mayorin。は終了するところです。"));
