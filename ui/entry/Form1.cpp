@@ -28,6 +28,7 @@
 #include "ui/names/Form3.h"
 #include "ui/tray/Help.h"
 #include "ui/Twips.h"
+#include "ui/WindowPlace.h"
 #include "platform/qt/QtText.h"
 
 namespace mayorin::ui {
@@ -349,8 +350,8 @@ void Form1::formLoad() {
         for (int i = 0; i < 4; ++i) {
             m_settei_suru[i]->setChecked(checks[i]);
         }
-        move(px(g.left), px(g.top));
-        resize(px(g.width), px(g.height));
+        m_placed = QRect(px(g.left), px(g.top), px(g.width), px(g.height));
+        placeByFrame(this, m_placed);
         // An editor opened before this window keeps the other side's item disabled.
         if (env.st.HistoryEditorState == "作業中") {
             const int side = env.st.HistorySideEdited > 0 ? 1 : 0;
@@ -369,14 +370,14 @@ void Form1::formUnload() {
     m_timer->stop();
     core::Env& env = m_ctx.env;
     core::guarded(env.errors, kFormUnload, [&] {
-        if (isMinimized() || isMaximized()) {
-            showNormal();
-        }
+        // A maximised or minimised window stores the place it has when restored; restoring it
+        // first would not do, as the window manager restores it only after the window is gone.
+        const QRect r = normalPlace(this, m_placed);
         persist::Geometry g;
-        g.top = pos().y() * kTwipsPerPixel;
-        g.left = pos().x() * kTwipsPerPixel;
-        g.height = height() * kTwipsPerPixel;
-        g.width = width() * kTwipsPerPixel;
+        g.top = r.y() * kTwipsPerPixel;
+        g.left = r.x() * kTwipsPerPixel;
+        g.height = r.height() * kTwipsPerPixel;
+        g.width = r.width() * kTwipsPerPixel;
         m_ctx.settings.rejisutory02(g);
         env.log.kiloku("△予約　," + core::dateTimeText(env) + ",,,予約画面を閉じる,,,,,");
     });

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include <QRect>
 #include <QWidget>
 
 #include "ui/UiContext.h"
@@ -69,6 +70,7 @@ private:
     UiContext& m_ctx;
     bool m_unloaded = false;
     persist::Geometry m_loadedTwips; // the geometry as it was read at load
+    QRect m_placed;                  // where the load put the window: frame corner and inside size
     int m_loadedState = 0;           // the window state read at load: 0 normal, 1 minimised, 2 maximised
 
     std::array<QLabel*, 4> m_label1{};

@@ -687,6 +687,20 @@ private slots:
         QVERIFY(p->env.entryList == nullptr);
     }
 
+    void closedMaximisedStoresItsNormalPlace() {
+        w->move(10, 20);
+        w->resize(700, 300);
+        QTRY_COMPARE(w->frameGeometry().topLeft(), QPoint(10, 20));
+        w->showMaximized();
+        QTRY_VERIFY(w->isMaximized());
+        QTRY_VERIFY(w->width() > 700);
+        closeWindow();
+        QCOMPARE(p->backend.get("form1", "Top   ", ""), std::string("300"));
+        QCOMPARE(p->backend.get("form1", "Left  ", ""), std::string("150"));
+        QCOMPARE(p->backend.get("form1", "Height", ""), std::string("4500"));
+        QCOMPARE(p->backend.get("form1", "Width ", ""), std::string("10500"));
+    }
+
     void rightClickShowsTheEditMenu() {
         addTimer("A", {"0", "1", "0", "0", "0"});
         addTimer("B", {"0", "2", "0", "0", "0"});
