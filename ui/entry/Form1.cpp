@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -256,9 +257,25 @@ void Form1::buildControls() {
     for (int side = 0; side < 2; ++side) {
         connect(m_command[side], &QPushButton::clicked, this, [this, side] { Command1_Click(side); });
     }
+    // A name box also reports a name as activated when a typed name that is in its list is left
+    // with Enter or by moving the focus away, or when the arrow keys or the wheel step through the
+    // list; only a pick from its drop-down list is a choice that brings back the values of the
+    // name. Keys, the wheel and the focus reach the box itself, a pick reaches the drop-down list.
+    for (int side = 0; side < 2; ++side) {
+        nameCombo(side)->installEventFilter(this);
+        nameCombo(side)->lineEdit()->installEventFilter(this);
+    }
     for (int i = 3; i <= 8; ++i) {
-        connect(m_combo1[i], &QComboBox::activated, this, [this, i] { Combo1_Click(i); });
-        connect(m_combo2[i], &QComboBox::activated, this, [this, i] { Combo2_Click(i); });
+        connect(m_combo1[i], &QComboBox::activated, this, [this, i] {
+            if (i != 3 || !m_nameKeyOrWheel) {
+                Combo1_Click(i);
+            }
+        });
+        connect(m_combo2[i], &QComboBox::activated, this, [this, i] {
+            if (i != 3 || !m_nameKeyOrWheel) {
+                Combo2_Click(i);
+            }
+        });
         connect(m_combo2[i], &QComboBox::editTextChanged, this, [this, i] {
             if (!m_programWrite) {
                 Combo2_Change(i);
@@ -690,6 +707,20 @@ void Form1::Combo2_Change(int index) {
 // ---- The list and the menus ----
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    for (int side = 0; side < 2; ++side) {
+        const QComboBox* names = nameCombo(side);
+        if (watched != names && watched != names->lineEdit()) {
+            continue;
+        }
+        // Seen before the box acts on it: a name it makes current within this event is typed or
+        // stepped to, not picked.
+        const QEvent::Type t = event->type();
+        if ((t == QEvent::KeyPress || t == QEvent::Wheel || t == QEvent::FocusOut) && !m_nameKeyOrWheel) {
+            m_nameKeyOrWheel = true;
+            QTimer::singleShot(0, this, [this] { m_nameKeyOrWheel = false; });
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (watched != m_list->viewport()) {
         return QMainWindow::eventFilter(watched, event);
     }

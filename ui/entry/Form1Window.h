@@ -98,6 +98,8 @@ private:
     // True while the program writes texts into the combos, so that the month/day against
     // weekday rule sees only the user's own changes.
     bool m_programWrite = false;
+    // True while a key press, a wheel turn or the loss of the focus on a name box is handled.
+    bool m_nameKeyOrWheel = false;
 
     std::array<QGroupBox*, 2> m_frame{};
     std::array<QLabel*, 19> m_label{};
