@@ -15,7 +15,7 @@ if [ "${1:-}" = "--desktop" ]; then
     packages+=(xchm xdg-utils)
 fi
 if [ "${1:-}" = "--screens" ]; then
-    packages+=(xvfb xauth x11-utils xdotool imagemagick trayer)
+    packages+=(xvfb xauth x11-utils xdotool imagemagick trayer openbox)
 fi
 
 missing=()
