@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QEvent>
+#include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
@@ -18,23 +20,48 @@ inline void placeByFrame(QWidget* w, const QRect& place) {
     w->resize(place.size());
 }
 
-// Where the window stands in its normal state, or will stand again once restored when it is
-// maximised or minimised. `placed` is where it was put when it opened: a window that has been
-// maximised or minimised since it opened without ever being shown in its normal state still has
-// its normal place there.
-inline QRect normalPlace(const QWidget* w, const QRect& placed) {
-    if (!(w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        return QRect(w->pos(), w->size());
+// Keeps track of where a window stands in its normal state, so that a maximised or minimised window
+// can say where it will stand again once restored. Made with the window, as its child.
+class NormalPlace final : public QObject {
+public:
+    explicit NormalPlace(QWidget* window) : QObject(window), m_window(window) { window->installEventFilter(this); }
+
+    // Where the window was put as it opened.
+    void setPlaced(const QRect& placed) { m_placed = placed; }
+
+    // Where the window stands in its normal state, or will stand again once restored.
+    QRect normal() const {
+        if (!maximisedOrMinimised()) {
+            return QRect(m_window->pos(), m_window->size());
+        }
+        const QRect inside = m_window->normalGeometry();
+        if (!inside.isValid() || inside == m_placed) {
+            // Never shown in its normal state: the normal geometry is still the place the window
+            // was given before it had a frame.
+            return m_placed;
+        }
+        // The frame of a maximised window can differ (no border): its normal frame counts.
+        return QRect(inside.topLeft() - m_frame, inside.size());
     }
-    const QRect inside = w->normalGeometry();
-    if (!inside.isValid() || inside == placed) {
-        // Never shown in its normal state: the normal geometry is still the place it was given
-        // before it had a frame.
-        return placed;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_window && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+            !maximisedOrMinimised()) {
+            // The title bar and the border above and left of the inside.
+            m_frame = m_window->geometry().topLeft() - m_window->frameGeometry().topLeft();
+        }
+        return false;
     }
-    // The frame's title bar and border stand above and left of the inside.
-    const QPoint frame = w->geometry().topLeft() - w->frameGeometry().topLeft();
-    return QRect(inside.topLeft() - frame, inside.size());
-}
+
+private:
+    bool maximisedOrMinimised() const {
+        return (m_window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) != 0;
+    }
+
+    QWidget* m_window;
+    QRect m_placed;
+    QPoint m_frame;
+};
 
 } // namespace mayorin::ui

@@ -108,6 +108,7 @@ Form1::Form1(UiContext& ctx) : m_ctx(ctx) {
     setObjectName("Form1");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Mayorin。予約作成");
+    m_place = new NormalPlace(this);
     QFont font("IPAPGothic");
     font.setPixelSize(12);
     setFont(font);
@@ -367,8 +368,9 @@ void Form1::formLoad() {
         for (int i = 0; i < 4; ++i) {
             m_settei_suru[i]->setChecked(checks[i]);
         }
-        m_placed = QRect(px(g.left), px(g.top), px(g.width), px(g.height));
-        placeByFrame(this, m_placed);
+        const QRect placed(px(g.left), px(g.top), px(g.width), px(g.height));
+        m_place->setPlaced(placed);
+        placeByFrame(this, placed);
         // An editor opened before this window keeps the other side's item disabled.
         if (env.st.HistoryEditorState == "作業中") {
             const int side = env.st.HistorySideEdited > 0 ? 1 : 0;
@@ -389,7 +391,7 @@ void Form1::formUnload() {
     core::guarded(env.errors, kFormUnload, [&] {
         // A maximised or minimised window stores the place it has when restored; restoring it
         // first would not do, as the window manager restores it only after the window is gone.
-        const QRect r = normalPlace(this, m_placed);
+        const QRect r = m_place->normal();
         persist::Geometry g;
         g.top = r.y() * kTwipsPerPixel;
         g.left = r.x() * kTwipsPerPixel;

@@ -5,10 +5,10 @@
 #include <string>
 
 #include <QMainWindow>
-#include <QRect>
 
 #include "core/EntryListView.h"
 #include "ui/UiContext.h"
+#include "ui/WindowPlace.h"
 
 class QAction;
 class QComboBox;
@@ -94,7 +94,7 @@ private:
     UiContext& m_ctx;
     bool m_loaded = false;
     bool m_unloaded = false;
-    QRect m_placed; // where the opening put the window: frame corner and inside size
+    NormalPlace* m_place = nullptr; // where the window stands when restored
     // True while the program writes texts into the combos, so that the month/day against
     // weekday rule sees only the user's own changes.
     bool m_programWrite = false;

@@ -131,6 +131,7 @@ Form2::Form2(UiContext& ctx) : QWidget(nullptr, Qt::Window), m_ctx(ctx) {
     setObjectName("Form2");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kCaption);
+    m_place = new NormalPlace(this);
     setFont(proportionalFont(kSmall, false));
     // The design size; the load puts the window where it was last closed.
     placeByFrame(this, QRect(px(kDesign.left), px(kDesign.top), px(kDesign.width), px(kDesign.height)));
@@ -236,7 +237,7 @@ void Form2::Form_Load() {
         // Placed by its frame: at the top of the screen its title bar stays on the screen.
         placeByFrame(this, QRect(px(g.left), px(g.top), px(g.width), px(g.height)));
         keepOnScreen();
-        m_placed = QRect(pos(), size());
+        m_place->setPlaced(QRect(pos(), size()));
         // 1 minimised, 2 maximised; anything else opens the window in its normal state.
         m_loadedState = (state == 1 || state == 2) ? state : 0;
         b_hyouji();
@@ -290,7 +291,7 @@ void Form2::keepOnScreen() {
 
 persist::Geometry Form2::normalGeometryTwips() const {
     // A maximised or minimised window saves the place it will have when restored.
-    const QRect r = normalPlace(this, m_placed);
+    const QRect r = m_place->normal();
     // Pixels are coarser than twips: where the window did not move, keep the twips it had.
     const auto keep = [](int pixels, double loaded) { return pixels == px(loaded) ? loaded : twips(pixels); };
     persist::Geometry g;

@@ -3,10 +3,10 @@
 #include <array>
 #include <string>
 
-#include <QRect>
 #include <QWidget>
 
 #include "ui/UiContext.h"
+#include "ui/WindowPlace.h"
 #include "persist/Settings.h"
 
 class QComboBox;
@@ -70,7 +70,7 @@ private:
     UiContext& m_ctx;
     bool m_unloaded = false;
     persist::Geometry m_loadedTwips; // the geometry as it was read at load
-    QRect m_placed;                  // where the load put the window: frame corner and inside size
+    NormalPlace* m_place = nullptr;  // where the window stands when restored
     int m_loadedState = 0;           // the window state read at load: 0 normal, 1 minimised, 2 maximised
 
     std::array<QLabel*, 4> m_label1{};
