@@ -17,7 +17,7 @@ if [ "${1:-}" = "--desktop" ]; then
     packages+=(xchm xdg-utils)
 fi
 if [ "${1:-}" = "--screens" ]; then
-    packages+=(x11-utils xdotool imagemagick trayer)
+    packages+=(x11-utils xdotool imagemagick trayer openbox)
 fi
 
 missing=()

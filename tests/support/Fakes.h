@@ -96,9 +96,9 @@ public:
 // Records every help file asked for; opens it or not as the test says.
 class FakeHelp final : public platform::HelpOpener {
 public:
-    bool open(const std::string& path) override {
+    void open(const std::string& path, std::function<void(bool)> done) override {
         opened.push_back(path);
-        return result;
+        done(result);
     }
     bool result = true;
     std::vector<std::string> opened;

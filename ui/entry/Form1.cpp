@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -28,6 +29,7 @@
 #include "ui/names/Form3.h"
 #include "ui/tray/Help.h"
 #include "ui/Twips.h"
+#include "ui/WindowPlace.h"
 #include "platform/qt/QtText.h"
 
 namespace mayorin::ui {
@@ -104,6 +106,7 @@ Form1::Form1(UiContext& ctx) : m_ctx(ctx) {
     setObjectName("Form1");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Mayorin。予約作成");
+    m_place = new NormalPlace(this);
     QFont font("IPAPGothic");
     font.setPixelSize(12);
     setFont(font);
@@ -253,9 +256,25 @@ void Form1::buildControls() {
     for (int side = 0; side < 2; ++side) {
         connect(m_command[side], &QPushButton::clicked, this, [this, side] { Command1_Click(side); });
     }
+    // A name box also reports a name as activated when a typed name that is in its list is left
+    // with Enter or by moving the focus away, or when the arrow keys or the wheel step through the
+    // list; only a pick from its drop-down list is a choice that brings back the values of the
+    // name. Keys, the wheel and the focus reach the box itself, a pick reaches the drop-down list.
+    for (int side = 0; side < 2; ++side) {
+        nameCombo(side)->installEventFilter(this);
+        nameCombo(side)->lineEdit()->installEventFilter(this);
+    }
     for (int i = 3; i <= 8; ++i) {
-        connect(m_combo1[i], &QComboBox::activated, this, [this, i] { Combo1_Click(i); });
-        connect(m_combo2[i], &QComboBox::activated, this, [this, i] { Combo2_Click(i); });
+        connect(m_combo1[i], &QComboBox::activated, this, [this, i] {
+            if (i != 3 || !m_nameKeyOrWheel) {
+                Combo1_Click(i);
+            }
+        });
+        connect(m_combo2[i], &QComboBox::activated, this, [this, i] {
+            if (i != 3 || !m_nameKeyOrWheel) {
+                Combo2_Click(i);
+            }
+        });
         connect(m_combo2[i], &QComboBox::editTextChanged, this, [this, i] {
             if (!m_programWrite) {
                 Combo2_Change(i);
@@ -347,8 +366,9 @@ void Form1::formLoad() {
         for (int i = 0; i < 4; ++i) {
             m_settei_suru[i]->setChecked(checks[i]);
         }
-        move(px(g.left), px(g.top));
-        resize(px(g.width), px(g.height));
+        const QRect placed(px(g.left), px(g.top), px(g.width), px(g.height));
+        m_place->setPlaced(placed);
+        placeByFrame(this, placed);
         // An editor opened before this window keeps the other side's item disabled.
         if (env.st.HistoryEditorState == "作業中") {
             const int side = env.st.HistorySideEdited > 0 ? 1 : 0;
@@ -367,14 +387,14 @@ void Form1::formUnload() {
     m_timer->stop();
     core::Env& env = m_ctx.env;
     core::guarded(env.errors, kFormUnload, [&] {
-        if (isMinimized() || isMaximized()) {
-            showNormal();
-        }
+        // A maximised or minimised window stores the place it has when restored; restoring it
+        // first would not do, as the window manager restores it only after the window is gone.
+        const QRect r = m_place->normal();
         persist::Geometry g;
-        g.top = pos().y() * kTwipsPerPixel;
-        g.left = pos().x() * kTwipsPerPixel;
-        g.height = height() * kTwipsPerPixel;
-        g.width = width() * kTwipsPerPixel;
+        g.top = r.y() * kTwipsPerPixel;
+        g.left = r.x() * kTwipsPerPixel;
+        g.height = r.height() * kTwipsPerPixel;
+        g.width = r.width() * kTwipsPerPixel;
         m_ctx.settings.rejisutory02(g);
         env.log.kiloku("△予約　," + core::dateTimeText(env) + ",,,予約画面を閉じる,,,,,");
     });
@@ -641,6 +661,20 @@ void Form1::Combo2_Change(int index) {
 // ---- The list and the menus ----
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    for (int side = 0; side < 2; ++side) {
+        const QComboBox* names = nameCombo(side);
+        if (watched != names && watched != names->lineEdit()) {
+            continue;
+        }
+        // Seen before the box acts on it: a name it makes current within this event is typed or
+        // stepped to, not picked.
+        const QEvent::Type t = event->type();
+        if ((t == QEvent::KeyPress || t == QEvent::Wheel || t == QEvent::FocusOut) && !m_nameKeyOrWheel) {
+            m_nameKeyOrWheel = true;
+            QTimer::singleShot(0, this, [this] { m_nameKeyOrWheel = false; });
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (watched != m_list->viewport()) {
         return QMainWindow::eventFilter(watched, event);
     }

@@ -9,6 +9,7 @@
 #include "core/EntryListView.h"
 #include "ui/entry/AddReservation.h"
 #include "ui/UiContext.h"
+#include "ui/WindowPlace.h"
 
 class QAction;
 class QComboBox;
@@ -95,9 +96,12 @@ private:
     UiContext& m_ctx;
     bool m_loaded = false;
     bool m_unloaded = false;
+    NormalPlace* m_place = nullptr; // where the window stands when restored
     // True while the program writes texts into the combos, so that the month/day against
     // weekday rule sees only the user's own changes.
     bool m_programWrite = false;
+    // True while a key press, a wheel turn or the loss of the focus on a name box is handled.
+    bool m_nameKeyOrWheel = false;
 
     std::array<QGroupBox*, 2> m_frame{};
     std::array<QLabel*, 19> m_label{};

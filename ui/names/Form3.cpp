@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -111,12 +112,6 @@ Form3::Form3(UiContext& ctx) : QWidget(nullptr), m_ctx(ctx) {
     }
 
     connect(m_text, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
-    // Once a name is being typed, Enter presses "追加".
-    connect(m_text, &QLineEdit::returnPressed, this, [this] {
-        if (m_buttons[0]->isEnabled()) {
-            m_buttons[0]->click();
-        }
-    });
     connect(m_list, &QListWidget::itemSelectionChanged, this,
             [this] { core::guarded(m_ctx.env.errors, kBHyouji3, [&] { bHyouji3(); }); });
 
@@ -461,11 +456,39 @@ bool Form3::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_text && event->type() == QEvent::FocusIn) {
         // After the click that gave the focus has placed the cursor.
         QTimer::singleShot(0, this, [this] { t_sentaku(); });
-    } else if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        List1_MouseUp(mouse->button(), mouse->globalPosition().toPoint());
+    } else if (watched == m_list->viewport()) {
+        switch (event->type()) {
+        case QEvent::ContextMenu:
+            // The list has no menu of its own; the 編集 menu comes on the release.
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            // The right button leaves the selection as it is: its menu acts on the selected name.
+            return static_cast<QMouseEvent*>(event)->button() == Qt::RightButton;
+        case QEvent::MouseButtonRelease: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            List1_MouseUp(mouse->button(), mouse->globalPosition().toPoint());
+            return mouse->button() == Qt::RightButton;
+        }
+        default:
+            break;
+        }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Form3::keyPressEvent(QKeyEvent* event) {
+    // Once a name is being typed "追加" is the default button: Enter presses it wherever the focus
+    // is, since the box, the list and the other buttons all leave Enter to the window.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && m_buttons[0]->isDefault()) {
+        event->accept();
+        if (m_buttons[0]->isEnabled()) {
+            m_buttons[0]->click();
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool Form3::Form_QueryUnload() {

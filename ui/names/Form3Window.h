@@ -12,6 +12,7 @@
 class QAction;
 class QCloseEvent;
 class QGroupBox;
+class QKeyEvent;
 class QLineEdit;
 class QListWidget;
 class QMenu;
@@ -40,6 +41,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void rireki_syoki();

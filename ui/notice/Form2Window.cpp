@@ -6,6 +6,7 @@
 #include "core/TextValue.h"
 #include "notify/Recalc.h"
 #include "ui/Twips.h"
+#include "ui/WindowPlace.h"
 #include "platform/qt/QtText.h"
 
 #include <QCloseEvent>
@@ -130,9 +131,10 @@ Form2::Form2(UiContext& ctx) : QWidget(nullptr, Qt::Window), m_ctx(ctx) {
     setObjectName("Form2");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kCaption);
+    m_place = new NormalPlace(this);
     setFont(proportionalFont(kSmall, false));
     // The design size; the load puts the window where it was last closed.
-    placeTwips(this, kDesign.left, kDesign.top, kDesign.width, kDesign.height);
+    placeByFrame(this, QRect(px(kDesign.left), px(kDesign.top), px(kDesign.width), px(kDesign.height)));
 
     const auto makeLabel = [this](const char* name, const char* text, const QFont& font) {
         auto* l = new QLabel(QString::fromUtf8(text), this);
@@ -232,8 +234,10 @@ void Form2::Form_Load() {
         int state = 0;
         const persist::Geometry g = m_ctx.settings.rejisutory03(state);
         m_loadedTwips = g;
-        placeTwips(this, g.left, g.top, g.width, g.height);
+        // Placed by its frame: at the top of the screen its title bar stays on the screen.
+        placeByFrame(this, QRect(px(g.left), px(g.top), px(g.width), px(g.height)));
         keepOnScreen();
+        m_place->setPlaced(QRect(pos(), size()));
         // 1 minimised, 2 maximised; anything else opens the window in its normal state.
         m_loadedState = (state == 1 || state == 2) ? state : 0;
         b_hyouji();
@@ -270,7 +274,7 @@ void Form2::keepOnScreen() {
         m_loadedTwips.height = kDesign.height;
         resize(px(kDesign.width), px(kDesign.height));
     }
-    const QRect r = geometry();
+    const QRect r(pos(), size());
     for (const QScreen* screen : QGuiApplication::screens()) {
         const QRect seen = r.intersected(screen->availableGeometry());
         if (seen.width() >= std::min(r.width(), kMinSeen.width()) &&
@@ -282,13 +286,12 @@ void Form2::keepOnScreen() {
     const QPoint origin = primary ? primary->availableGeometry().topLeft() : QPoint();
     m_loadedTwips.left = kDesign.left;
     m_loadedTwips.top = kDesign.top;
-    // Placed as the load places it: by the window's inside, not its frame.
-    setGeometry(QRect(origin + QPoint(px(kDesign.left), px(kDesign.top)), size()));
+    move(origin + QPoint(px(kDesign.left), px(kDesign.top)));
 }
 
 persist::Geometry Form2::normalGeometryTwips() const {
-    // A maximised or minimised window reports the geometry it will have when restored.
-    const QRect r = normalGeometry();
+    // A maximised or minimised window saves the place it will have when restored.
+    const QRect r = m_place->normal();
     // Pixels are coarser than twips: where the window did not move, keep the twips it had.
     const auto keep = [](int pixels, double loaded) { return pixels == px(loaded) ? loaded : twips(pixels); };
     persist::Geometry g;

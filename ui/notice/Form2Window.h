@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "ui/UiContext.h"
+#include "ui/WindowPlace.h"
 #include "persist/Settings.h"
 
 class QComboBox;
@@ -69,6 +70,7 @@ private:
     UiContext& m_ctx;
     bool m_unloaded = false;
     persist::Geometry m_loadedTwips; // the geometry as it was read at load
+    NormalPlace* m_place = nullptr;  // where the window stands when restored
     int m_loadedState = 0;           // the window state read at load: 0 normal, 1 minimised, 2 maximised
 
     std::array<QLabel*, 4> m_label1{};

@@ -15,17 +15,20 @@ constexpr const char* kHelpFileName = "Mayorin。ヘルプ.chm";
 
 void openHelp(UiContext& ctx) {
     const std::string path = ctx.env.st.AppDir + "/" + kHelpFileName;
-    if (ctx.help.open(path)) {
-        return;
-    }
-    std::string text = "ヘルプを開けませんでした。\n\n";
-    if (!QFileInfo(QString::fromStdString(path)).isFile()) {
-        text += "ヘルプファイルが見つかりません。\n" + path;
-    } else {
-        text += "「" + std::string(kHelpFileName) +
-                "」を開くアプリケーションがありません。\nCHM ビューア（xchm など）をインストールしてください。";
-    }
-    ctx.env.messages.show(text, core::kTitle, platform::Buttons::Ok, platform::Icon::Exclamation);
+    // The viewer is looked for without waiting: the answer may come after this returns.
+    ctx.help.open(path, [&ctx, path](bool opened) {
+        if (opened) {
+            return;
+        }
+        std::string text = "ヘルプを開けませんでした。\n\n";
+        if (!QFileInfo(QString::fromStdString(path)).isFile()) {
+            text += "ヘルプファイルが見つかりません。\n" + path;
+        } else {
+            text += "「" + std::string(kHelpFileName) +
+                    "」を開くアプリケーションがありません。\nCHM ビューア（xchm など）をインストールしてください。";
+        }
+        ctx.env.messages.show(text, core::kTitle, platform::Buttons::Ok, platform::Icon::Exclamation);
+    });
 }
 
 } // namespace mayorin::ui

@@ -89,10 +89,15 @@ private:
         }
         QCOMPARE(c->currentText(), text);
     }
-    // Chooses list item j of a combo as a user does.
+    // Chooses list item j of a combo as a user does: from its drop-down list, with Enter.
     void choose(QComboBox* c, int j) {
-        c->setCurrentIndex(j);
-        emit c->activated(j);
+        c->showPopup();
+        QAbstractItemView* view = c->view();
+        QTRY_VERIFY(view->isVisible());
+        view->setCurrentIndex(view->model()->index(j, 0));
+        QTest::keyClick(view, Qt::Key_Return);
+        QTRY_VERIFY(!view->isVisible());
+        QCOMPARE(c->currentIndex(), j);
     }
     void clickItem(int i, Qt::MouseButton button = Qt::LeftButton) {
         QListWidget* l = list();
@@ -475,10 +480,24 @@ private slots:
         QCOMPARE(schedule, (QStringList{"07", "45", "", "", q("月水金")}));
         QVERIFY(child<QRadioButton>("Option1_1")->isChecked()); // mode 2: this time only
 
-        // Typing a name reproduces nothing; with the option off choosing does not either.
+        // A typed name reproduces nothing, whether it is left with Enter or by moving the focus
+        // away; with the option off choosing does not either.
+        addTimer("B", {"1", "0", "0", "0", "0"});
+        addSchedule("T", {"8", "0", "", "", ""}, true);
+        choose(combo("Combo1_3"), 1); // B
+        choose(combo("Combo2_3"), 1); // T
         type(combo("Combo1_4"), "9");
-        type(combo("Combo1_3"), "A");
+        type(combo("Combo2_4"), "1");
+        for (const char* name : {"Combo1_3", "Combo2_3"}) {
+            type(combo(name), name == std::string("Combo1_3") ? "A" : "S");
+            QTest::keyClick(combo(name)->lineEdit(), Qt::Key_Return);
+            type(combo(name), name == std::string("Combo1_3") ? "B" : "T");
+            QFocusEvent away(QEvent::FocusOut, Qt::TabFocusReason);
+            QApplication::sendEvent(combo(name), &away);
+        }
         QCOMPARE(combo("Combo1_4")->currentText(), QString("9"));
+        QCOMPARE(combo("Combo2_4")->currentText(), QString("1"));
+        QVERIFY(child<QRadioButton>("Option1_0")->isChecked());
         p->backend.save("settei", "2", "False");
         choose(combo("Combo1_3"), 0);
         QCOMPARE(combo("Combo1_4")->currentText(), QString("9"));
@@ -685,6 +704,20 @@ private slots:
         QCOMPARE(lastLog(), "△予約　," + kNow + ",,,予約画面を閉じる,,,,,");
         QVERIFY(!p->st.EntryWindowOpen);
         QVERIFY(p->env.entryList == nullptr);
+    }
+
+    void closedMaximisedStoresItsNormalPlace() {
+        w->move(10, 20);
+        w->resize(700, 300);
+        QTRY_COMPARE(w->frameGeometry().topLeft(), QPoint(10, 20));
+        w->showMaximized();
+        QTRY_VERIFY(w->isMaximized());
+        QTRY_VERIFY(w->width() > 700);
+        closeWindow();
+        QCOMPARE(p->backend.get("form1", "Top   ", ""), std::string("300"));
+        QCOMPARE(p->backend.get("form1", "Left  ", ""), std::string("150"));
+        QCOMPARE(p->backend.get("form1", "Height", ""), std::string("4500"));
+        QCOMPARE(p->backend.get("form1", "Width ", ""), std::string("10500"));
     }
 
     void rightClickShowsTheEditMenu() {

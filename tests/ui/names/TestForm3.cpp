@@ -578,7 +578,7 @@ private slots:
         QCOMPARE(list(f)->count(), 32767);
     }
 
-    void rightButtonReleasePopsUpTheEditMenu() {
+    void rightClickKeepsTheSelectionAndPopsUpTheEditMenu() {
         seed(0, {"A", "B"});
         ui::Form3* f = open(0);
         auto* menu = f->findChild<QMenu*>("hensyu3a");
@@ -586,9 +586,33 @@ private slots:
         QCOMPARE(menu->title(), QStringLiteral("編集"));
         QTest::mouseRelease(list(f)->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(!menu->isVisible());
-        QTest::mouseRelease(list(f)->viewport(), Qt::RightButton, {}, QPoint(5, 5));
-        QVERIFY(menu->isVisible());
+        // The menu acts on the selected name: a right click on another leaves the selection be.
+        list(f)->setCurrentRow(1);
+        const QPoint onA = list(f)->visualItemRect(list(f)->item(0)).center();
+        QTest::mouseClick(list(f)->viewport(), Qt::RightButton, {}, onA);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(list(f)->currentRow(), 1);
+        QVERIFY(list(f)->item(1)->isSelected());
+        action(f, 2)->trigger(); // 削除
+        QCOMPARE(listOf(f), QStringList{"A"});
         menu->hide();
+    }
+
+    void enterPressesAddWhereverTheFocusIsOnceTypingStarted() {
+        seed(0, {"A"});
+        ui::Form3* f = open(0);
+        auto* text = f->findChild<QLineEdit*>("Text1");
+        QTest::keyClick(list(f), Qt::Key_Return);
+        QCOMPARE(listOf(f), QStringList{"A"});
+        text->setText("B");
+        QTest::keyClick(text, Qt::Key_Return);
+        text->setText("C");
+        QTest::keyClick(list(f), Qt::Key_Return);
+        text->setText("D");
+        QTest::keyClick(button(f, 2), Qt::Key_Enter);
+        // Each Enter adds once: no second add refused as a name already in the list.
+        QCOMPARE(listOf(f), (QStringList{"A", "B", "C", "D"}));
+        QVERIFY(h->t.messages.shown.empty());
     }
 
 private:

@@ -85,7 +85,7 @@ private:
 
 class NullHelp final : public platform::HelpOpener {
 public:
-    bool open(const std::string&) override { return false; }
+    void open(const std::string&, std::function<void(bool)> done) override { done(false); }
 };
 
 class NullDialog final : public persist::MessageDialogHost {

@@ -402,15 +402,25 @@ private slots:
         QCOMPARE(std::count(p->sound.steps.begin(), p->sound.steps.end(), std::string("Play")), 2);
     }
 
-    void geometryIsRestoredAndSaved() {
+    void placedAndSavedByItsFrame() {
+        // Top and left are the corner of the frame: at the top of the screen the title bar stays on
+        // it. The offscreen platform draws a frame of 2 pixels.
+        p->addTimer("一");
+        p->tick();
+        QCOMPARE(p->form()->frameGeometry().topLeft(), QPoint(67, 7));
+        QCOMPARE(p->form()->geometry(), QRect(69, 9, 626, 243));
+        p->close(1);
+
         p->store.save("form2", "Top   ", "1500");
         p->store.save("form2", "Left  ", "3000");
         p->store.save("form2", "Height", "4500");
         p->store.save("form2", "Width ", "10500");
-        p->addTimer("一");
+        p->addTimer("二");
         p->tick();
-        QCOMPARE(p->form()->geometry(), QRect(200, 100, 700, 300));
-        p->form()->setGeometry(210, 90, 720, 330);
+        QCOMPARE(p->form()->frameGeometry().topLeft(), QPoint(200, 100));
+        QCOMPARE(p->form()->size(), QSize(700, 300));
+        p->form()->move(210, 90);
+        p->form()->resize(720, 330);
         p->close(1);
         const auto& v = p->store.values;
         QCOMPARE(v.at({"form2", "WindowState"}), std::string("0"));
@@ -468,7 +478,7 @@ private slots:
         p->store.save("form2", "Width ", width.toStdString());
         p->addTimer("一");
         p->tick();
-        QCOMPARE(p->form()->geometry(), shown);
+        QCOMPARE(QRect(p->form()->pos(), p->form()->size()), shown);
         p->close(1);
         // What is saved is where the window really was.
         const auto& v = p->store.values;
@@ -485,11 +495,24 @@ private slots:
         p->form()->showMaximized();
         QTRY_VERIFY(p->form()->isMaximized());
         p->close(1);
-        QCOMPARE(p->store.values.at({"form2", "WindowState"}), std::string("2"));
-        QCOMPARE(p->store.values.at({"form2", "Width "}), std::string("9390"));
-        QCOMPARE(p->store.values.at({"form2", "Height"}), std::string("3645"));
+        const auto saved = [this] {
+            std::vector<std::string> out;
+            for (const char* key : {"WindowState", "Top   ", "Left  ", "Height", "Width "}) {
+                out.push_back(p->store.values.at({"form2", key}));
+            }
+            return out;
+        };
+        const std::vector<std::string> maximisedAtDesign{"2", "105", "1000", "3645", "9390"};
+        QCOMPARE(saved(), maximisedAtDesign);
 
+        // Opened maximised and closed so, it keeps its normal place without creeping by a frame.
         p->addTimer("二");
+        p->tick();
+        QVERIFY(p->form()->isMaximized());
+        p->close(1);
+        QCOMPARE(saved(), maximisedAtDesign);
+
+        p->addTimer("三");
         p->tick();
         QVERIFY(p->form()->isMaximized());
         // Restoring it gives the geometry it had before it was maximised.
