@@ -166,10 +166,19 @@ public:
     // more environment entries.
     void start(const std::string& display = "", const std::vector<std::string>& extra = {}) {
         std::vector<std::string> env;
+        // The extra variables take the place of inherited ones of the same name.
+        const auto setHere = [&extra](const std::string& v) {
+            for (const std::string& x : extra) {
+                if (v.rfind(x.substr(0, x.find('=') + 1), 0) == 0) {
+                    return true;
+                }
+            }
+            return false;
+        };
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string v = *e;
             if (v.rfind("QT_QPA_PLATFORM=", 0) != 0 && v.rfind("XDG_CONFIG_HOME=", 0) != 0 &&
-                v.rfind("HOME=", 0) != 0 && v.rfind("DISPLAY=", 0) != 0) {
+                v.rfind("HOME=", 0) != 0 && v.rfind("DISPLAY=", 0) != 0 && !setHere(v)) {
                 env.push_back(v);
             }
         }
