@@ -215,13 +215,16 @@ inline void killChild(pid_t& pid) {
     }
 }
 
-// Polls until done() is true or the limit has passed; returns done().
+// Polls until done() is true or the limit has passed; returns whether done() came true.
 template <class Done> bool waitUntil(Done&& done, milliseconds limit = 15s) {
     const auto until = steady_clock::now() + limit;
-    while (!done() && steady_clock::now() < until) {
+    while (!done()) {
+        if (steady_clock::now() >= until) {
+            return false;
+        }
         std::this_thread::sleep_for(20ms);
     }
-    return done();
+    return true;
 }
 
 } // namespace mayorin::e2e

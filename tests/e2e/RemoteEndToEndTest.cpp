@@ -49,13 +49,9 @@ public:
     void start(const std::vector<std::string>& args = {}) {
         m_pid = spawn(args, true, m_dir / "output.txt", m_dir / "output.txt");
         ASSERT_GT(m_pid, 0);
-        for (int i = 0; i < 100; ++i) {
-            if (cli({"--list"}).status == 0) {
-                return;
-            }
-            std::this_thread::sleep_for(50ms);
+        if (!waitUntil([&] { return cli({"--list"}).status == 0; })) {
+            FAIL() << "the program never answered on the bus: " << readFile(m_dir / "output.txt");
         }
-        FAIL() << "the program never answered on the bus: " << readFile(m_dir / "output.txt");
     }
 
     // Starts one more resident program from the same folder, as a user would, and returns its pid.
