@@ -63,6 +63,28 @@ void writeAll(int fd, std::string_view bytes, const std::string& path) {
     }
 }
 
+// Opens path with these flags; a failure to open is a file access error.
+int openOrFail(const std::string& path, int flags, mode_t mode = 0) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+    if (fd < 0) {
+        fail("open", path, errno);
+    }
+    return fd;
+}
+
+// The size of the open file fd, which is to be written to: anything but a regular file (a folder,
+// a device) is refused.
+off_t regularFileSize(int fd, const std::string& path) {
+    struct stat sb {};
+    if (::fstat(fd, &sb) != 0) {
+        fail("stat", path, errno);
+    }
+    if (!S_ISREG(sb.st_mode)) {
+        fail("not a file", path, EISDIR);
+    }
+    return sb.st_size;
+}
+
 // Files the program creates hold the user's private schedule: readable and writable by the
 // owner only. A file that exists keeps its mode.
 constexpr mode_t kPrivateFile = 0600;
@@ -164,18 +186,8 @@ void appendToFile(const std::string& path, std::string_view header, std::string_
     if (isReadOnly(path)) {
         fail("read-only", path, EACCES);
     }
-    Fd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kPrivateFile));
-    if (fd.get() < 0) {
-        fail("open", path, errno);
-    }
-    struct stat sb {};
-    if (::fstat(fd.get(), &sb) != 0) {
-        fail("stat", path, errno);
-    }
-    if (!S_ISREG(sb.st_mode)) {
-        fail("not a file", path, EISDIR);
-    }
-    if (sb.st_size == 0 && !header.empty()) {
+    Fd fd(openOrFail(path, O_WRONLY | O_APPEND | O_CREAT, kPrivateFile));
+    if (regularFileSize(fd.get(), path) == 0 && !header.empty()) {
         std::string all;
         all.reserve(header.size() + bytes.size());
         all.append(header);
@@ -190,10 +202,7 @@ void appendToFile(const std::string& path, std::string_view header, std::string_
 }
 
 std::string readWholeFile(const std::string& path) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        fail("open", path, errno);
-    }
+    Fd fd(openOrFail(path, O_RDONLY));
     struct stat sb {};
     if (::fstat(fd.get(), &sb) != 0) {
         fail("stat", path, errno);
@@ -232,21 +241,12 @@ void makeFolder(const std::string& path) {
 }
 
 void rewriteInPlace(const std::string& path, std::string_view bytes) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        fail("open", path, errno);
-    }
-    struct stat sb {};
-    if (::fstat(fd.get(), &sb) != 0) {
-        fail("stat", path, errno);
-    }
-    if (!S_ISREG(sb.st_mode)) {
-        fail("not a file", path, EISDIR);
-    }
+    Fd fd(openOrFail(path, O_WRONLY));
+    const off_t oldSize = regularFileSize(fd.get(), path);
     const auto size = static_cast<off_t>(bytes.size());
-    if (size > sb.st_size) {
+    if (size > oldSize) {
         // A file system that cannot reserve room says so otherwise; only a lack of room stops.
-        const int err = ::posix_fallocate(fd.get(), sb.st_size, size - sb.st_size);
+        const int err = ::posix_fallocate(fd.get(), oldSize, size - oldSize);
         if (err == ENOSPC || err == EDQUOT || err == EFBIG) {
             fail("allocate", path, err);
         }

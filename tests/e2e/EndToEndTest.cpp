@@ -1,68 +1,21 @@
 // Runs the built program offscreen in a fresh folder with a data file of every kind of row, some
 // already due, ends it with SIGTERM, and checks its log and the data file it leaves behind.
 
-#include <chrono>
-#include <csignal>
+#include <algorithm>
 #include <cstdlib>
-#include <ctime>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include "platform/CodePage.h"
-
-extern char** environ;
+#include "tests/e2e/E2eSupport.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using namespace std::chrono;
-using namespace std::chrono_literals;
-
-const mayorin::platform::IconvCodePage kCodePage;
-
-// --- an independent calendar: the program's seconds stamps from the standard library's
-
-constexpr sys_days kDayZero = sys_days{year{1} / January / 1} - days{1}; // day count 0
-
-long long dayCount(const year_month_day& ymd) {
-    return (sys_days{ymd} - kDayZero).count();
-}
-
-long long stamp(const year_month_day& ymd, int h, int m, int s) {
-    return ((dayCount(ymd) * 24 + h) * 60 + m) * 60 + s;
-}
-
-std::string two(long long v) {
-    std::string s = std::to_string(v);
-    return s.size() < 2 ? "0" + s : s;
-}
-
-const char* const kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
-
-// " 2026/12/07(月)" and "09:05:00": the log's date and clock columns.
-std::string dateColumn(long long st) {
-    const sys_days day = kDayZero + days{st / 86400};
-    const year_month_day ymd{day};
-    return " " + std::to_string(int(ymd.year())) + "/" + two(unsigned(ymd.month())) + "/" + two(unsigned(ymd.day())) +
-           "(" + kWeekdays[weekday{day}.c_encoding()] + ")";
-}
-
-std::string clockColumn(long long st) {
-    const long long r = st % 86400;
-    return two(r / 3600) + ":" + two(r / 60 % 60) + ":" + two(r % 60);
-}
+using namespace mayorin::e2e;
 
 // A duration as a late notice shows it: "0日 00:10:02".
 std::string durationText(long long d) {
@@ -76,57 +29,6 @@ long long parseStamp(const std::string& date, const std::string& clock) {
     const unsigned d = std::stoul(date.substr(9, 2));
     return stamp(year{y} / mo / d, std::stoi(clock.substr(0, 2)), std::stoi(clock.substr(3, 2)),
                  std::stoi(clock.substr(6, 2)));
-}
-
-struct LocalNow {
-    year_month_day ymd;
-    int weekday;
-    long long stamp;
-};
-
-LocalNow localNow() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    const year_month_day ymd{year{tm.tm_year + 1900} / unsigned(tm.tm_mon + 1) / unsigned(tm.tm_mday)};
-    return {ymd, tm.tm_wday, stamp(ymd, tm.tm_hour, tm.tm_min, tm.tm_sec)};
-}
-
-std::vector<std::string> split(const std::string& s, char sep) {
-    std::vector<std::string> out(1);
-    for (const char c : s) {
-        if (c == sep) {
-            out.emplace_back();
-        } else {
-            out.back() += c;
-        }
-    }
-    return out;
-}
-
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string encodeLines(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const auto& l : lines) {
-        out += *kCodePage.encode(l) + "\r\n";
-    }
-    return out;
-}
-
-std::vector<std::string> decodeLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::istringstream in(kCodePage.decode(bytes));
-    for (std::string l; std::getline(in, l);) {
-        if (!l.empty() && l.back() == '\r') {
-            l.pop_back();
-        }
-        lines.push_back(l);
-    }
-    return lines;
 }
 
 std::string sp(long long v) {
@@ -157,72 +59,22 @@ std::string rowLine(const std::vector<std::string>& f) {
 // The program, started from a fresh folder with its own settings folder.
 class Program {
 public:
-    explicit Program(const fs::path& dir) : m_dir(dir) {
-        fs::create_directories(dir / "config");
-        fs::copy_file(MAYORIN_EXE, dir / "mayorin");
-    }
+    explicit Program(const fs::path& dir) : m_dir(dir) { copyProgram(dir); }
 
     // Starts it offscreen, or on the X server of display (":111") when one is given; extra holds
-    // more environment entries.
+    // more environment entries, each taking the place of an inherited one of the same name.
     void start(const std::string& display = "", const std::vector<std::string>& extra = {}) {
-        std::vector<std::string> env;
-        // The extra variables take the place of inherited ones of the same name.
-        const auto setHere = [&extra](const std::string& v) {
-            for (const std::string& x : extra) {
-                if (v.rfind(x.substr(0, x.find('=') + 1), 0) == 0) {
-                    return true;
-                }
-            }
-            return false;
-        };
-        for (char** e = environ; *e != nullptr; ++e) {
-            const std::string v = *e;
-            if (v.rfind("QT_QPA_PLATFORM=", 0) != 0 && v.rfind("XDG_CONFIG_HOME=", 0) != 0 &&
-                v.rfind("HOME=", 0) != 0 && v.rfind("DISPLAY=", 0) != 0 && !setHere(v)) {
-                env.push_back(v);
-            }
-        }
-        if (display.empty()) {
-            env.push_back("QT_QPA_PLATFORM=offscreen");
-        } else {
-            env.push_back("QT_QPA_PLATFORM=xcb");
-            env.push_back("DISPLAY=" + display);
-        }
-        env.push_back("XDG_CONFIG_HOME=" + (m_dir / "config").string());
-        env.push_back("HOME=" + m_dir.string());
-        env.insert(env.end(), extra.begin(), extra.end());
-        std::vector<char*> envp;
-        for (auto& v : env) {
-            envp.push_back(v.data());
-        }
-        envp.push_back(nullptr);
-
-        const std::string exe = (m_dir / "mayorin").string();
-        const std::string out = (m_dir / "output.txt").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        std::vector<char*> argv{const_cast<char*>(exe.c_str()), nullptr};
-        const int rc = posix_spawn(&m_pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        ASSERT_EQ(rc, 0);
+        const std::vector<std::string> platform =
+            display.empty() ? std::vector<std::string>{"QT_QPA_PLATFORM=offscreen"}
+                            : std::vector<std::string>{"QT_QPA_PLATFORM=xcb", "DISPLAY=" + display};
+        m_pid = spawn({(m_dir / "mayorin").string()}, programEnvironment(m_dir, platform, extra), m_dir / "output.txt",
+                      m_dir / "output.txt");
+        ASSERT_GT(m_pid, 0);
     }
 
     // Waits for the program to end and returns its exit status (128 + the signal when a signal
     // ended it), or -1 when it did not end in time.
-    int waitForEnd(milliseconds limit) {
-        const auto until = steady_clock::now() + limit;
-        while (steady_clock::now() < until) {
-            int status = 0;
-            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_pid = 0;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(20ms);
-        }
-        return -1;
-    }
+    int waitForEnd(milliseconds limit) { return waitForExit(m_pid, limit); }
 
     void signal(int sig) { ::kill(m_pid, sig); }
 
@@ -232,30 +84,15 @@ public:
         return waitForEnd(10s);
     }
 
-    ~Program() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
+    ~Program() { killChild(m_pid); }
 
 private:
     fs::path m_dir;
     pid_t m_pid = 0;
 };
 
-// Polls until done() is true or the limit has passed; returns done().
-template <class Done> bool waitUntil(Done&& done, milliseconds limit = 15s) {
-    const auto until = steady_clock::now() + limit;
-    while (!done() && steady_clock::now() < until) {
-        std::this_thread::sleep_for(20ms);
-    }
-    return done();
-}
-
 fs::path freshDir() {
-    char tmpl[] = "/tmp/mayorin-e2e-XXXXXX";
-    return fs::path(::mkdtemp(tmpl));
+    return mayorin::e2e::freshDir("mayorin-e2e");
 }
 
 fs::path logFile(const fs::path& dir, const year_month_day& ymd) {
@@ -570,20 +407,8 @@ public:
                 continue;
             }
             display = ":" + std::to_string(n);
-            std::vector<std::string> args = {kXvfb, display, "-nolisten", "tcp", "-screen", "0", "1024x768x24"};
-            std::vector<char*> argv;
-            for (auto& a : args) {
-                argv.push_back(a.data());
-            }
-            argv.push_back(nullptr);
-            posix_spawn_file_actions_t actions;
-            posix_spawn_file_actions_init(&actions);
-            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-            posix_spawn_file_actions_adddup2(&actions, 1, 2);
-            if (posix_spawn(&m_pid, kXvfb, &actions, nullptr, argv.data(), environ) != 0) {
-                m_pid = 0;
-            }
-            posix_spawn_file_actions_destroy(&actions);
+            m_pid = std::max(0, spawn({kXvfb, display, "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
+                                      inheritedEnvironment(), "/dev/null", "/dev/null"));
             if (m_pid != 0 && !waitUntil([&] { return fs::exists(socket); }, 10s)) {
                 stop();
             }

@@ -1,95 +1,18 @@
 // The command line against the built program, running offscreen in a fresh folder on the private
 // session bus that dbus-run-session gives this test.
 
-#include <chrono>
-#include <csignal>
-#include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include "platform/CodePage.h"
-
-extern char** environ;
+#include "tests/e2e/E2eSupport.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using namespace std::chrono;
-using namespace std::chrono_literals;
-
-const mayorin::platform::IconvCodePage kCodePage;
-
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> decodeLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::istringstream in(kCodePage.decode(bytes));
-    for (std::string l; std::getline(in, l);) {
-        if (!l.empty() && l.back() == '\r') {
-            l.pop_back();
-        }
-        lines.push_back(l);
-    }
-    return lines;
-}
-
-std::string encodeLines(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const auto& l : lines) {
-        out += *kCodePage.encode(l) + "\r\n";
-    }
-    return out;
-}
-
-// --- the program's seconds stamps and log columns, from the standard library's calendar
-
-constexpr sys_days kDayZero = sys_days{year{1} / January / 1} - days{1}; // day count 0
-
-long long stamp(const year_month_day& ymd, int h, int m, int s) {
-    return (((sys_days{ymd} - kDayZero).count() * 24 + h) * 60 + m) * 60 + s;
-}
-
-std::string two(long long v) {
-    std::string s = std::to_string(v);
-    return s.size() < 2 ? "0" + s : s;
-}
-
-const char* const kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
-
-// " 2026/12/07(月)" and "09:05:00".
-std::string dateColumn(long long st) {
-    const sys_days day = kDayZero + days{st / 86400};
-    const year_month_day ymd{day};
-    return " " + std::to_string(int(ymd.year())) + "/" + two(unsigned(ymd.month())) + "/" + two(unsigned(ymd.day())) +
-           "(" + kWeekdays[weekday{day}.c_encoding()] + ")";
-}
-std::string clockColumn(long long st) {
-    const long long r = st % 86400;
-    return two(r / 3600) + ":" + two(r / 60 % 60) + ":" + two(r % 60);
-}
-
-long long nowStamp() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    const year_month_day ymd{year{tm.tm_year + 1900} / unsigned(tm.tm_mon + 1) / unsigned(tm.tm_mday)};
-    return stamp(ymd, tm.tm_hour, tm.tm_min, tm.tm_sec);
-}
+using namespace mayorin::e2e;
 
 struct Result {
     int status = -1; // -1: did not end in time
@@ -101,17 +24,9 @@ struct Result {
 // against it.
 class Program {
 public:
-    Program() {
-        char tmpl[] = "/tmp/mayorin-remote-XXXXXX";
-        m_dir = ::mkdtemp(tmpl);
-        fs::create_directories(m_dir / "config");
-        fs::copy_file(MAYORIN_EXE, m_dir / "mayorin");
-    }
+    Program() : m_dir(freshDir("mayorin-remote")) { copyProgram(m_dir); }
     ~Program() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
+        killChild(m_pid);
         fs::remove_all(m_dir);
     }
 
@@ -134,20 +49,16 @@ public:
     void start(const std::vector<std::string>& args = {}) {
         m_pid = spawn(args, true, m_dir / "output.txt", m_dir / "output.txt");
         ASSERT_GT(m_pid, 0);
-        for (int i = 0; i < 100; ++i) {
-            if (cli({"--list"}).status == 0) {
-                return;
-            }
-            std::this_thread::sleep_for(50ms);
+        if (!waitUntil([&] { return cli({"--list"}).status == 0; })) {
+            FAIL() << "the program never answered on the bus: " << readFile(m_dir / "output.txt");
         }
-        FAIL() << "the program never answered on the bus: " << readFile(m_dir / "output.txt");
     }
 
     // Starts one more resident program from the same folder, as a user would, and returns its pid.
     pid_t startAnother() { return spawn({}, true, m_dir / "output-2.txt", m_dir / "output-2.txt"); }
 
     // The resident program's exit status once it ends, -1 when it does not end in time.
-    int waitForEnd(milliseconds limit = 10s) { return wait(m_pid, limit); }
+    int waitForEnd(milliseconds limit = 10s) { return waitForExit(m_pid, limit); }
 
     // Runs the command line with these options; without a display unless it may need one.
     Result cli(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {}) {
@@ -155,7 +66,7 @@ public:
         const fs::path err = m_dir / "cli-err.txt";
         pid_t pid = spawn(args, false, out, err, extraEnv);
         Result r;
-        r.status = wait(pid, 20s);
+        r.status = waitForExit(pid, 20s);
         r.out = readFile(out);
         r.err = readFile(err);
         return r;
@@ -164,85 +75,20 @@ public:
 private:
     pid_t spawn(const std::vector<std::string>& args, bool resident, const fs::path& out, const fs::path& err,
                 const std::vector<std::string>& extraEnv = {}) {
-        std::vector<std::string> env;
-        for (char** e = environ; *e != nullptr; ++e) {
-            const std::string v = *e;
-            bool keep = true;
-            for (const char* drop : {"QT_QPA_PLATFORM=", "XDG_CONFIG_HOME=", "HOME=", "DISPLAY=", "WAYLAND_DISPLAY="}) {
-                keep = keep && v.rfind(drop, 0) != 0;
-            }
-            for (const auto& extra : extraEnv) {
-                keep = keep && v.rfind(extra.substr(0, extra.find('=') + 1), 0) != 0;
-            }
-            if (keep) {
-                env.push_back(v);
-            }
-        }
         // The command line needs no display; the resident program and --open run offscreen.
         const bool open = std::find(args.begin(), args.end(), "--open") != args.end();
+        std::vector<std::string> platform;
         if (resident || open) {
-            env.push_back("QT_QPA_PLATFORM=offscreen");
+            platform.push_back("QT_QPA_PLATFORM=offscreen");
         }
-        env.push_back("XDG_CONFIG_HOME=" + (m_dir / "config").string());
-        env.push_back("HOME=" + m_dir.string());
-        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-        std::vector<char*> envp;
-        for (auto& v : env) {
-            envp.push_back(v.data());
-        }
-        envp.push_back(nullptr);
-
-        const std::string exe = (m_dir / "mayorin").string();
-        std::vector<std::string> argv{exe};
+        std::vector<std::string> argv{(m_dir / "mayorin").string()};
         argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char*> argp;
-        for (auto& a : argv) {
-            argp.push_back(a.data());
-        }
-        argp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const int flags = O_WRONLY | O_CREAT | (resident ? O_APPEND : O_TRUNC);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), flags, 0644);
-        if (out == err) {
-            posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        } else {
-            posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), flags, 0644);
-        }
-        pid_t pid = 0;
-        const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argp.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        return rc == 0 ? pid : -1;
-    }
-
-    int wait(pid_t& pid, milliseconds limit) {
-        const auto end = steady_clock::now() + limit;
-        while (pid > 0 && steady_clock::now() < end) {
-            int status = 0;
-            if (::waitpid(pid, &status, WNOHANG) == pid) {
-                pid = 0;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return -1;
+        return mayorin::e2e::spawn(argv, programEnvironment(m_dir, platform, extraEnv), out, err, resident);
     }
 
     fs::path m_dir;
     pid_t m_pid = 0;
 };
-
-std::vector<std::string> split(const std::string& s, char sep) {
-    std::vector<std::string> out(1);
-    for (const char c : s) {
-        if (c == sep) {
-            out.emplace_back();
-        } else {
-            out.back() += c;
-        }
-    }
-    return out;
-}
 
 bool startsWith(const std::string& s, const std::string& prefix) {
     return s.rfind(prefix, 0) == 0;
@@ -300,9 +146,9 @@ TEST(RemoteEndToEnd, timerNoticeComesOnTimeAndQuitEndsTheProgramNormally) {
 TEST(RemoteEndToEnd, alarmAddedWithAtIsStoredLoggedAndListedAsInTheEntryWindow) {
     Program program;
     program.start();
-    const long long before = nowStamp();
+    const long long before = localNow().stamp;
     const Result add = program.cli({"--at", "10:00", "--date", "12/25", "--once", "記念日"});
-    const long long after = nowStamp();
+    const long long after = localNow().stamp;
     ASSERT_EQ(add.status, 0) << add.err;
 
     const sys_days today = kDayZero + days{before / 86400};

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,13 +66,17 @@ protected:
         return names;
     }
 
-    // Locations and codes of the reports, one a line.
-    std::string reportsText() const {
-        std::string out;
-        for (const auto& r : f.errors.reports) {
-            out += r.location + " " + std::to_string(r.code) + "\n";
-        }
-        return out;
+    // Runs op as the other user and returns the locations and codes of the reports, one a line;
+    // nothing when the switch of user failed.
+    std::optional<std::string> reportsAsOtherUser(const std::function<void()>& op) {
+        return test::OtherUser::run([&] {
+            op();
+            std::string out;
+            for (const auto& r : f.errors.reports) {
+                out += r.location + " " + std::to_string(r.code) + "\n";
+            }
+            return out;
+        });
     }
     // The program folder as a shared folder: the other user may write the log folders only;
     // the folder itself gets the given mode. Put back as it was at the end of the test.
@@ -429,10 +434,7 @@ TEST_F(DataFileTest, FolderThatRefusesTheTemporaryFileGetsTheFileRewrittenInPlac
             ASSERT_EQ(::chown(path().c_str(), test::OtherUser::uid(), test::OtherUser::gid()), 0);
         }
         shareFolder(c.folderMode);
-        const auto reports = test::OtherUser::run([&] {
-            kakikomi01(f.env);
-            return reportsText();
-        });
+        const auto reports = reportsAsOtherUser([&] { kakikomi01(f.env); });
         if (!reports) {
             GTEST_SKIP() << "cannot run as uid 65534 to test a folder closed to the user";
         }
@@ -455,10 +457,7 @@ TEST_F(DataFileTest, FolderAndFileBothClosedToTheUserIsReportedWithCode75) {
         ASSERT_EQ(::chmod(path().c_str(), 0444), 0);
     }
     shareFolder(0555);
-    const auto reports = test::OtherUser::run([&] {
-        kakikomi01(f.env);
-        return reportsText();
-    });
+    const auto reports = reportsAsOtherUser([&] { kakikomi01(f.env); });
     if (!reports) {
         GTEST_SKIP() << "cannot run as uid 65534 to test a folder closed to the user";
     }
@@ -474,10 +473,7 @@ TEST_F(DataFileTest, BackupRefusedBesideTheFileGoesToTheStateFolderAndTheReadLin
     ScopedEnv state("XDG_STATE_HOME", (home.path + "/state").c_str());
     putFile("not a data file\r\n");
     shareFolder(0555);
-    const auto reports = test::OtherUser::run([&] {
-        yomikomi01(f.env);
-        return reportsText();
-    });
+    const auto reports = reportsAsOtherUser([&] { yomikomi01(f.env); });
     if (!reports) {
         GTEST_SKIP() << "cannot run as uid 65534 to test a folder closed to the user";
     }

@@ -12,7 +12,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -28,6 +27,7 @@
 #include "ui/message/Form5.h"
 #include "ui/names/Form3.h"
 #include "ui/tray/Help.h"
+#include "ui/ListMouse.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlace.h"
 #include "platform/qt/QtText.h"
@@ -678,23 +678,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_list->viewport()) {
         return QMainWindow::eventFilter(watched, event);
     }
-    switch (event->type()) {
-    case QEvent::ContextMenu:
-        // The list has no menu of its own; the 編集 menu comes on the release.
-        return true;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-        // The right button leaves the selection as it is.
-        return static_cast<QMouseEvent*>(event)->button() == Qt::RightButton;
-    case QEvent::MouseButtonRelease: {
-        // The list selects on the press, so the selection is already made here.
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        List1_MouseUp(mouse->button(), mouse->globalPosition().toPoint());
-        return mouse->button() == Qt::RightButton;
-    }
-    default:
-        return false;
-    }
+    return filterListMouse(event, [this](Qt::MouseButton b, const QPoint& p) { List1_MouseUp(b, p); });
 }
 
 void Form1::List1_MouseUp(Qt::MouseButton button, const QPoint& globalPos) {

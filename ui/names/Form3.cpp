@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 
@@ -22,6 +21,7 @@
 #include "persist/DataFile.h"
 #include "ui/entry/Form1.h"
 #include "ui/names/Form3Window.h"
+#include "ui/ListMouse.h"
 #include "ui/Twips.h"
 #include "platform/qt/QtText.h"
 
@@ -53,7 +53,6 @@ constexpr const char* kUnchanged = "0 変更無し";
 constexpr const char* kOkPressed = "1 [OK]が押されました。";
 constexpr const char* kChanged = "2 変更されています。";
 constexpr const char* kDeleted = "3 削除されています。";
-
 
 using platform::qtext;
 
@@ -457,22 +456,7 @@ bool Form3::eventFilter(QObject* watched, QEvent* event) {
         // After the click that gave the focus has placed the cursor.
         QTimer::singleShot(0, this, [this] { t_sentaku(); });
     } else if (watched == m_list->viewport()) {
-        switch (event->type()) {
-        case QEvent::ContextMenu:
-            // The list has no menu of its own; the 編集 menu comes on the release.
-            return true;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            // The right button leaves the selection as it is: its menu acts on the selected name.
-            return static_cast<QMouseEvent*>(event)->button() == Qt::RightButton;
-        case QEvent::MouseButtonRelease: {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            List1_MouseUp(mouse->button(), mouse->globalPosition().toPoint());
-            return mouse->button() == Qt::RightButton;
-        }
-        default:
-            break;
-        }
+        return filterListMouse(event, [this](Qt::MouseButton b, const QPoint& p) { List1_MouseUp(b, p); });
     }
     return QWidget::eventFilter(watched, event);
 }
