@@ -5,6 +5,8 @@
 # uninstalls, which must keep the reservations, the log and the settings.
 #   RunScriptTest.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
+# The log lines are matched character by character, whatever locale the test was started in.
+export LC_ALL=C.UTF-8
 source_dir=$1
 build=$2
 
