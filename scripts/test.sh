@@ -13,7 +13,6 @@ cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-export LSAN_OPTIONS=suppressions=$PWD/tests/data/sanitizer/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DMAYORIN_SANITIZE=ON
 cmake --build build-sanitize -j "$jobs"
