@@ -323,6 +323,13 @@ bool logHas(const fs::path& dir, const std::string& start) {
 
 // A data file with a daily alarm due a few seconds from now (or already due) and a countdown a
 // day later; and the same file once the alarm was notified and moved on to tomorrow at 00:00.
+// The sanitizer options this test run has, with more of them for one program: a later option
+// wins over an inherited one of the same name.
+std::string asanOptions(const std::string& more) {
+    const char* inherited = std::getenv("ASAN_OPTIONS");
+    return "ASAN_OPTIONS=" + (inherited != nullptr ? std::string(inherited) + ":" : std::string()) + more;
+}
+
 struct DueAlarm {
     std::vector<std::string> daily;
     std::vector<std::string> later;
@@ -378,11 +385,8 @@ TEST(EndToEnd, fullDiskAtSigtermEndsSoonAndKeepsTheDataFile) {
     const fs::path dataFile = dir / "Mayorin。保存.txt";
     std::ofstream(dataFile, std::ios::binary) << alarm.before;
     Program program(dir);
-    std::string asan = "ASAN_OPTIONS=verify_asan_link_order=0";
-    if (const char* o = std::getenv("ASAN_OPTIONS")) {
-        asan += std::string(":") + o;
-    }
-    program.start("", {"LD_PRELOAD=" MAYORIN_FULL_DISK, "MAYORIN_FULL_DISK_DIR=" + dir.string(), asan});
+    program.start("", {"LD_PRELOAD=" MAYORIN_FULL_DISK, "MAYORIN_FULL_DISK_DIR=" + dir.string(),
+                       asanOptions("verify_asan_link_order=0")});
     ASSERT_TRUE(waitUntil([&] { return logHas(dir, "□読込"); })) << readFile(dir / "output.txt");
     std::ofstream(dir / ".disk-full") << "";
 
@@ -447,11 +451,7 @@ TEST(EndToEnd, lostDisplayEndsNormally) {
     Program program(dir);
     // The toolkit ends the process from inside its event loop, so the libraries under it (the
     // font and bus libraries among them) never hand back what they hold: not leaks of ours.
-    std::string asan = "ASAN_OPTIONS=detect_leaks=0";
-    if (const char* o = std::getenv("ASAN_OPTIONS")) {
-        asan = "ASAN_OPTIONS=" + std::string(o) + ":detect_leaks=0";
-    }
-    program.start(x.display, {asan});
+    program.start(x.display, {asanOptions("detect_leaks=0")});
     ASSERT_TRUE(waitUntil([&] { return logHas(dir, "♪予時刻,"); })) << readFile(dir / "output.txt");
     EXPECT_EQ(runningMarker(dir), "運転中");
     std::this_thread::sleep_for(300ms);
