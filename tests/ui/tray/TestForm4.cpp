@@ -32,31 +32,13 @@
 #include "ui/names/Form3Window.h"
 #include "ui/tray/Form4.h"
 #include "ui/tray/Help.h"
+#include "tests/ui/tray/TrayRig.h"
 #include "ui/tray/SystemSignals.h"
 
 using namespace mayorin;
+using test::Rig;
 
 namespace {
-
-// A resident window over fakes, its program directory a fresh temporary folder. The fake clock
-// stands at Monday 7 December 2026, 09:00:00.
-struct Rig {
-    QTemporaryDir dir;
-    test::TestEnv te;
-    persist::Settings settings{te.settings};
-    test::FakeSound sound;
-    test::FakeHelp help;
-    test::FakeProcess process;
-    ui::UiContext ctx{te.env, settings, sound, help, process};
-    std::unique_ptr<ui::Form4> form = std::make_unique<ui::Form4>(ctx);
-
-    std::string appDir() const { return dir.path().toStdString(); }
-    std::string marker() const {
-        auto it = te.settings.values.find({"form4", appDir()});
-        return it == te.settings.values.end() ? "<none>" : it->second;
-    }
-    QAction* item(const char* name) const { return form->trayMenu()->findChild<QAction*>(QString::fromLatin1(name)); }
-};
 
 std::string cp932(const test::TestEnv& te, const std::vector<std::string>& lines) {
     std::string out;

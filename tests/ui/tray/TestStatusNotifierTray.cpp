@@ -25,6 +25,7 @@
 #include "tests/support/TestEnv.h"
 #include "ui/UiContext.h"
 #include "ui/tray/Form4.h"
+#include "tests/ui/tray/TrayRig.h"
 
 using namespace mayorin;
 
@@ -207,16 +208,12 @@ void TestStatusNotifierTray::cleanupTestCase() {
 // without the menu, a second one (what a double click sends) keeps that one window, and the right
 // click (ContextMenu) is left to the panel, which draws the menu itself.
 void TestStatusNotifierTray::leftClickOpensEntryWindow() {
-    QTemporaryDir dir;
-    test::TestEnv te;
-    persist::Settings settings{te.settings};
-    test::FakeSound sound;
-    test::FakeHelp help;
-    test::FakeProcess process;
-    ui::UiContext ctx{te.env, settings, sound, help, process};
-    ui::Form4 form{ctx};
+    test::Rig rig;
+    ui::Form4& form = *rig.form;
+    ui::UiContext& ctx = rig.ctx;
+    test::TestEnv& te = rig.te;
     QVERIFY(form.onStatusNotifierTray());
-    form.start(dir.path().toStdString());
+    form.start(rig.appDir());
     QVERIFY(form.trayIcon()->isVisible());
 
     QTRY_COMPARE(m_watcher->registeredItems().size(), qsizetype(1));
