@@ -2,11 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <vector>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/Store.h"
@@ -14,6 +21,18 @@
 #include "persist/FileText.h"
 #include "tests/persist/PersistFixture.h"
 #include "tests/support/OtherUser.h"
+
+// Every file this test program syncs, by the path it had then: a new data file must be on the
+// disk before the rename that puts it in place. The program's own fsync calls come here first.
+static std::vector<std::string> g_synced;
+extern "C" int fsync(int fd) {
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    char path[4096];
+    const ssize_t n = ::readlink(link, path, sizeof path - 1);
+    g_synced.emplace_back(path, n > 0 ? static_cast<std::size_t>(n) : 0);
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
 
 namespace mayorin::persist {
 namespace {
@@ -321,6 +340,7 @@ TEST_F(DataFileTest, WriteStoppedBeforeTheRenameLeavesTheOldFileWhole) {
     static std::string seenTemp;
     static std::string seenTarget;
     static std::string target;
+    static bool tempSynced = false;
     target = path();
     // Stopped after the new content is complete on disk, before it replaces the old file: this
     // is the moment a killed write would leave behind.
@@ -328,10 +348,13 @@ TEST_F(DataFileTest, WriteStoppedBeforeTheRenameLeavesTheOldFileWhole) {
                                      [](const std::string& temp) {
                                          seenTemp = test::readBytes(temp);
                                          seenTarget = test::readBytes(target);
+                                         tempSynced =
+                                             std::find(g_synced.begin(), g_synced.end(), temp) != g_synced.end();
                                          throw core::Failure(core::kFileAccess, "stopped");
                                      }),
                  core::Failure);
     EXPECT_EQ(seenTemp, "new content");
+    EXPECT_TRUE(tempSynced) << "the temporary file is on the disk before it is renamed";
     EXPECT_EQ(seenTarget, "old content");
     EXPECT_EQ(test::readBytes(path()), "old content");
     std::size_t files = 0;
@@ -342,6 +365,30 @@ TEST_F(DataFileTest, WriteStoppedBeforeTheRenameLeavesTheOldFileWhole) {
 
     detail::replaceFile(path(), "new content");
     EXPECT_EQ(test::readBytes(path()), "new content");
+}
+
+// A rewrite in place that would end half-way (here the file size limit stands in for a full disk)
+// takes its room first, so it fails before the old content is touched.
+TEST_F(DataFileTest, RewriteInPlaceWithoutRoomKeepsTheOldBytes) {
+    const std::string old(4096, 'o');
+    test::writeBytes(path(), old);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{6000, 6000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            detail::rewriteInPlace(path(), std::string(8192, 'n'));
+        } catch (const core::Failure&) {
+            ::_exit(0);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the rewrite must fail";
+    EXPECT_EQ(test::readBytes(path()), old);
 }
 
 TEST_F(DataFileTest, OverLongLineIsReportedAndTheFileKeptAside) {
