@@ -360,6 +360,13 @@ TEST(ResidentTick, NotifiedRowsAreWrittenOnceAfterTheLastDueRow) {
     EXPECT_EQ(h.st.NoticeCount, 3);
     EXPECT_TRUE(linesStartingWith(h, "□書込").empty());
     EXPECT_EQ(h.log.lines.size(), 3u) << "the notices' lines only";
+
+    // A lone one-off row leaves the table empty, and the file without it.
+    Harness lone;
+    lone.add(0, "", "卵", "0", "3", "", "", "", nine);
+    lone.controller.tick();
+    EXPECT_EQ(lone.st.ReservationCount, 0);
+    EXPECT_EQ(dataFileText(lone), dataFileWith({}));
 }
 
 TEST(ResidentExit, QuestionAndItsAnswers) {
