@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <chrono>
@@ -481,7 +482,7 @@ private slots:
         QVERIFY(child<QRadioButton>("Option1_1")->isChecked()); // mode 2: this time only
 
         // A typed name reproduces nothing, whether it is left with Enter or by moving the focus
-        // away; with the option off choosing does not either.
+        // away, nor does a name the wheel steps to; with the option off choosing does not either.
         addTimer("B", {"1", "0", "0", "0", "0"});
         addSchedule("T", {"8", "0", "", "", ""}, true);
         choose(combo("Combo1_3"), 1); // B
@@ -494,6 +495,14 @@ private slots:
             type(combo(name), name == std::string("Combo1_3") ? "B" : "T");
             QFocusEvent away(QEvent::FocusOut, Qt::TabFocusReason);
             QApplication::sendEvent(combo(name), &away);
+            // The wheel over the box steps to the next name without choosing it.
+            QCoreApplication::processEvents(); // the focus change is over
+            const QString before = combo(name)->currentText();
+            const int step = combo(name)->currentIndex() > 0 ? 120 : -120;
+            QWheelEvent wheel(QPointF(5, 5), combo(name)->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, step),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(combo(name), &wheel);
+            QVERIFY(combo(name)->currentText() != before);
         }
         QCOMPARE(combo("Combo1_4")->currentText(), QString("9"));
         QCOMPARE(combo("Combo2_4")->currentText(), QString("1"));
