@@ -321,8 +321,6 @@ bool logHas(const fs::path& dir, const std::string& start) {
     return false;
 }
 
-// A data file with a daily alarm due a few seconds from now (or already due) and a countdown a
-// day later; and the same file once the alarm was notified and moved on to tomorrow at 00:00.
 // The sanitizer options this test run has, with more of them for one program: a later option
 // wins over an inherited one of the same name.
 std::string asanOptions(const std::string& more) {
@@ -330,6 +328,8 @@ std::string asanOptions(const std::string& more) {
     return "ASAN_OPTIONS=" + (inherited != nullptr ? std::string(inherited) + ":" : std::string()) + more;
 }
 
+// A data file with a daily alarm due a few seconds from now (or already due) and a countdown a
+// day later; and the same file once the alarm was notified and moved on to tomorrow at 00:00.
 struct DueAlarm {
     std::vector<std::string> daily;
     std::vector<std::string> later;
@@ -377,28 +377,36 @@ TEST(EndToEnd, notifiedRowIsInTheDataFileBeforeAKill) {
     fs::remove_all(dir);
 }
 
-// A disk that is full when the session ends: the data file cannot be rewritten and every report
-// of it goes unanswered, yet the program is gone within five seconds and the old file is whole.
-TEST(EndToEnd, fullDiskAtSigtermEndsSoonAndKeepsTheDataFile) {
-    const fs::path dir = freshDir();
-    const DueAlarm alarm(100000);
-    const fs::path dataFile = dir / "Mayorin。保存.txt";
-    std::ofstream(dataFile, std::ios::binary) << alarm.before;
-    Program program(dir);
-    program.start("", {"LD_PRELOAD=" MAYORIN_FULL_DISK, "MAYORIN_FULL_DISK_DIR=" + dir.string(),
-                       asanOptions("verify_asan_link_order=0")});
-    ASSERT_TRUE(waitUntil([&] { return logHas(dir, "□読込"); })) << readFile(dir / "output.txt");
-    std::ofstream(dir / ".disk-full") << "";
+// A disk that fails when the session ends: the data file cannot be rewritten, yet the program is
+// gone within five seconds and the old file is whole. On a full disk every report of the failure
+// goes unanswered and the program ends by itself; a write that hangs is ended by the watchdog.
+TEST(EndToEnd, failingDiskAtSigtermEndsSoonAndKeepsTheDataFile) {
+    const struct {
+        const char* fault; // the marker file that turns the fault on
+        int status;
+    } cases[] = {{".disk-full", 1}, {".disk-hung", 128 + SIGALRM}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        const fs::path dir = freshDir();
+        const DueAlarm alarm(100000);
+        const fs::path dataFile = dir / "Mayorin。保存.txt";
+        std::ofstream(dataFile, std::ios::binary) << alarm.before;
+        Program program(dir);
+        program.start("", {"LD_PRELOAD=" MAYORIN_FULL_DISK, "MAYORIN_FULL_DISK_DIR=" + dir.string(),
+                           asanOptions("verify_asan_link_order=0")});
+        ASSERT_TRUE(waitUntil([&] { return logHas(dir, "□読込"); })) << readFile(dir / "output.txt");
+        std::ofstream(dir / c.fault) << "";
 
-    const auto sent = steady_clock::now();
-    program.signal(SIGTERM);
-    const int status = program.waitForEnd(10s);
-    const auto took = duration_cast<milliseconds>(steady_clock::now() - sent);
-    EXPECT_EQ(status, 1) << "ended by itself, after reporting errors: " << readFile(dir / "output.txt");
-    EXPECT_LT(took, 5s);
-    EXPECT_EQ(readFile(dataFile), alarm.before);
-    EXPECT_FALSE(logHas(dir, "▲終了")) << "the log could not be written either";
-    fs::remove_all(dir);
+        const auto sent = steady_clock::now();
+        program.signal(SIGTERM);
+        const int status = program.waitForEnd(10s);
+        const auto took = duration_cast<milliseconds>(steady_clock::now() - sent);
+        EXPECT_EQ(status, c.status) << readFile(dir / "output.txt");
+        EXPECT_LT(took, 5s);
+        EXPECT_EQ(readFile(dataFile), alarm.before);
+        EXPECT_FALSE(logHas(dir, "▲終了")) << "the end is logged after the data file is written";
+        fs::remove_all(dir);
+    }
 }
 
 // An X server of the test's own, on the first free display from :110 to :119.
