@@ -377,6 +377,47 @@ TEST(EndToEnd, notifiedRowIsInTheDataFileBeforeAKill) {
     fs::remove_all(dir);
 }
 
+// A line the reader cannot take (over 32,767 characters) is reported at start; the program then
+// ends (here by a log-off while the error box waits, which closes the box), and the file is still
+// every line it was, byte for byte: only a read that got through may be written back.
+TEST(EndToEnd, unreadableLineLeavesTheDataFileAsItWas) {
+    const fs::path dir = freshDir();
+    const DueAlarm alarm(100000);
+    std::vector<std::string> lines = kHead;
+    lines.push_back("02,0,0,卵,00,03,00,00, 0,,");
+    lines.push_back("02,0,0," + std::string(40000, 'x') + ",00,03,00,00, 0,,");
+    lines.push_back(kScheduleBanner);
+    lines.push_back(kRowBanner);
+    lines.push_back(rowLine(alarm.later));
+    lines.insert(lines.end(), kTail.begin(), kTail.end());
+    const std::string bytes = encodeLines(lines);
+    const fs::path dataFile = dir / "Mayorin。保存.txt";
+    std::ofstream(dataFile, std::ios::binary) << bytes;
+
+    Program program(dir);
+    program.start();
+    // The copy kept aside comes just before the error box.
+    const auto backupTaken = [&] {
+        for (const auto& e : fs::directory_iterator(dir)) {
+            if (e.path().filename().string().rfind("Mayorin。保存.txt.backup-", 0) == 0) {
+                return true;
+            }
+        }
+        return false;
+    };
+    ASSERT_TRUE(waitUntil(backupTaken)) << readFile(dir / "output.txt");
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(program.terminate(), 1) << readFile(dir / "output.txt");
+
+    EXPECT_EQ(readFile(dataFile), bytes);
+    const std::vector<std::string> log = logLines(dir);
+    ASSERT_FALSE(log.empty());
+    EXPECT_TRUE(logHas(dir, "※エラー,")) << "the error was reported";
+    EXPECT_EQ(log.back().substr(log.back().find(",,,")), ",,,終了,Revision=68,レジストリ=0,エラー回数=1,,");
+    EXPECT_FALSE(logHas(dir, "□書込")) << "nothing was written over it";
+    fs::remove_all(dir);
+}
+
 // A disk that is full when the session ends: the data file cannot be rewritten and every report
 // of it goes unanswered, yet the program is gone within five seconds and the old file is whole.
 TEST(EndToEnd, fullDiskAtSigtermEndsSoonAndKeepsTheDataFile) {
