@@ -398,12 +398,30 @@ TEST_F(DataFileTest, OverLongLineIsReportedAndTheFileKeptAside) {
 }
 
 TEST_F(DataFileTest, FailureInsideTheStoreWhileReadingAlsoKeepsTheFileAside) {
-    // A kind code too large for a 16-bit number.
-    putFile(std::string(kHeader) + "\r\n01,99999,0,x,,,,,, 5,\r\n");
-    EXPECT_FALSE(yomikomi01(f.env));
-    ASSERT_EQ(f.errors.reports.size(), 1u);
-    EXPECT_EQ(f.errors.reports[0].code, 6);
-    EXPECT_EQ(backups().size(), 1u);
+    struct Case {
+        const char* line;
+        const char* location;
+    };
+    const Case cases[] = {
+        {"01,99999,0,x,,,,,, 5,", "yomikomi02 M4　読込仕分"}, // a kind code too large for a 16-bit number
+        // A next second no number holds, sorted in beside another row: the store's own trap.
+        {"01,0,0,y,00,00,00,00, 0, 5,\r\n01,0,0,x,00,00,00,00, 0,1e400,", "narabikae M2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        test::FileEnv e;
+        core::hensu_kensuu(e.env);
+        test::writeBytes(dataFilePath(e.st), e.cp932(std::string(kHeader) + "\r\n" + c.line + "\r\n"));
+        EXPECT_FALSE(yomikomi01(e.env)) << "the tables do not hold the line";
+        ASSERT_EQ(e.errors.reports.size(), 1u);
+        EXPECT_EQ(e.errors.reports[0].location, c.location);
+        EXPECT_EQ(e.errors.reports[0].code, 6);
+        int copies = 0;
+        for (const auto& entry : fs::directory_iterator(e.dir.path)) {
+            copies += entry.path().filename().string().find(".backup-") != std::string::npos;
+        }
+        EXPECT_EQ(copies, 1);
+    }
 }
 
 TEST_F(DataFileTest, InvalidBytesReadAsQuestionMarksAndTheFileIsKeptAside) {

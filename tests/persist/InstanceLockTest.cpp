@@ -36,7 +36,9 @@ int inheritedLockDescriptors(const std::string& folder) {
 TEST(InstanceLock, OneHolderAtATime) {
     test::TempDir dir;
     InstanceLock first;
+    const mode_t umask = ::umask(077); // a private umask must not hide the lock from other accounts
     ASSERT_EQ(first.take(dir.path), Outcome::Taken);
+    ::umask(umask);
     EXPECT_EQ(first.take(dir.path), Outcome::Taken) << "taking again keeps it";
     InstanceLock second;
     EXPECT_EQ(second.take(dir.path), Outcome::HeldElsewhere);
