@@ -168,7 +168,7 @@ TEST(Settings, RunningMarkerAcrossStartsAndExits) {
     Settings s(backend);
     EXPECT_FALSE(s.testAndSetRunningMarker("/opt/mayorin"));
     EXPECT_EQ(backend.get("form4", "/opt/mayorin", "x"), "運転中");
-    EXPECT_TRUE(s.testAndSetRunningMarker("/opt/mayorin"));   // second start from the same folder
+    EXPECT_TRUE(s.testAndSetRunningMarker("/opt/mayorin"));   // still set: that run did not end normally
     EXPECT_FALSE(s.testAndSetRunningMarker("/opt/mayorin ")); // another folder, another key
     s.ClearRunningMarker("/opt/mayorin");
     EXPECT_EQ(backend.get("form4", "/opt/mayorin", "x"), "");
