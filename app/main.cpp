@@ -112,6 +112,9 @@ int main(int argc, char* argv[]) {
             ui::openEntryWindow(program.ctx);
         }
         QApplication::exec();
+        // The end has written everything: the folder is free before the bus name goes, so a
+        // start that waited for the name to go (`--quit`, then a new start) finds it free.
+        program.resident.controller().releaseFolderLock();
     }
     return program.st.ErrorCount > 0 ? 1 : 0;
 }

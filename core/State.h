@@ -93,8 +93,8 @@ struct State {
     std::int16_t HistorySideEdited = 0;      // 0 timer side, 1 schedule side
     int DeleteSettingsOnExit = 0;            // 1 when the exit deletes the settings
     std::int16_t ErrorCount = 0;
-    // The start-up has read the data file: before that the tables do not hold what the file
-    // holds, and the end must not write them over it.
+    // The start-up has read the data file whole: before that, or after a read that stopped on an
+    // error, the tables do not hold what the file holds, and the end must not write them over it.
     bool DataFileRead = false;
     int MessageMode = 0;                     // 0 version, 1 error, 5 start-up message, 6 duplicate start
     std::string MessageText;

@@ -37,21 +37,36 @@ std::string logStamp(core::Env& env) {
 
 } // namespace
 
+std::string appDirOf(const std::string& exeDir) {
+    std::string dir = exeDir;
+    if (!dir.empty() && (dir.back() == '/' || dir.back() == '\\')) {
+        dir.pop_back();
+    }
+    return dir;
+}
+
 void ResidentController::formLoad(const std::string& exeDir) {
     core::guarded(m_env.errors, kFormLoadLocation, [&] {
         core::State& st = m_env.st;
-        st.AppDir = exeDir;
-        if (!st.AppDir.empty() && (st.AppDir.back() == '/' || st.AppDir.back() == '\\')) {
-            st.AppDir.pop_back();
+        st.AppDir = appDirOf(exeDir);
+        // The folder's lock comes before anything reads or writes its data file.
+        const bool heldElsewhere = m_lock.take(st.AppDir) != persist::InstanceLock::Outcome::Taken;
+        persist::registry1_F4(st, m_settings, m_dialog, m_env.errors, heldElsewhere);
+        if (heldElsewhere) {
+            // Whatever the answer, two live instances never write one data file.
+            m_shell.handOverToRunningInstance();
+            return;
         }
-        persist::registry1_F4(st, m_settings, m_dialog, m_env.errors);
         m_shell.addTrayIcon();
         core::fillWeekdayNames(st);
         m_shell.messeiji(0);
         m_env.log.kiloku("▼起動　," + logStamp(m_env) + ",,,起動,Revision=" + revisionText() + ",,,,");
         core::hensu_kensuu(m_env);
-        persist::yomikomi01(m_env);
-        st.DataFileRead = true;
+        // Holding the lock, this instance is the only one that could own them.
+        persist::removeLeftoverTemporaries(st);
+        // A read that stopped on an error leaves tables that do not hold what the file holds:
+        // the end then leaves the file as it is.
+        st.DataFileRead = persist::yomikomi01(m_env);
         m_shell.setMessageItemVisible(!m_settings.releaseMessage().empty());
     });
 }
@@ -145,8 +160,8 @@ void ResidentController::unload() {
         core::State& st = m_env.st;
         m_shell.setTickEnabled(false);
         m_shell.closeOtherWindows();
-        // A start-up that failed before reading the data file leaves tables that do not hold the
-        // user's reservations: writing them would empty the file.
+        // A start-up that failed before reading the data file, or a read that stopped on an error,
+        // leaves tables that do not hold the user's reservations: writing them would lose some.
         saveAndLogTheEnd(st.DataFileRead, true);
         m_shell.removeTrayIcon();
         m_settings.ClearRunningMarker(st.AppDir);
@@ -156,8 +171,8 @@ void ResidentController::unload() {
 
 void ResidentController::endWithoutDisplay() {
     core::guarded(m_env.errors, kUnloadLocation, [&] {
-        // Only a start-up that has read the data file may write it: before that the tables hold
-        // nothing, or part of what the file holds.
+        // Only a start-up that has read the data file whole may write it: otherwise the tables
+        // hold nothing, or part of what the file holds.
         saveAndLogTheEnd(m_env.st.DataFileRead, false);
         m_settings.ClearRunningMarker(m_env.st.AppDir);
     });

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Env.h"
+#include "persist/InstanceLock.h"
 #include "persist/Settings.h"
 #include "persist/WindowHooks.h"
 
@@ -44,9 +45,15 @@ public:
     virtual void closeOtherWindows() = 0;
     // Ends the process at once (the last step of the shut-down).
     virtual void endProcess() = 0;
+    // A second start on a folder that a live instance holds: asks that instance to show its
+    // entry window, then ends this process at once, with nothing read, saved, logged or cleared.
+    virtual void handOverToRunningInstance() = 0;
     // Enables or disables the 200 ms tick.
     virtual void setTickEnabled(bool enabled) = 0;
 };
+
+// AppDir from the directory of the executable: without a trailing separator.
+std::string appDirOf(const std::string& exeDir);
 
 // The resident window's logic: start-up, the 200 ms tick, exit confirmation and shut-down.
 class ResidentController {
@@ -55,8 +62,13 @@ public:
                        NoticeWindowHost& notices, ResidentShell& shell)
         : m_env(env), m_settings(settings), m_dialog(dialog), m_notices(notices), m_shell(shell) {}
 
-    // Start-up, with the directory of the executable. "Form_Load F4".
+    // Start-up, with the directory of the executable. The program folder's lock is taken first
+    // and kept for the life of the controller: a start that finds it held by a live instance
+    // shows the duplicate-start box and hands over to that instance, whatever the answer.
+    // "Form_Load F4".
     void formLoad(const std::string& exeDir);
+    // Lets the program folder's lock go, once the end has written everything.
+    void releaseFolderLock() { m_lock.release(); }
     // One tick: notifies at most one due row. "Timer1_Timer F4".
     void tick();
     // Appends every pending notice to the notification window's list, newest first.
@@ -72,7 +84,7 @@ public:
     // The end when the process is already exiting under the event loop (the display connection was
     // lost): saves or not by ErrorCount as the shut-down does, without the abnormal-end box, and
     // clears the running marker. Touches no window and not the tray; the data file is written only
-    // once the start-up has read it. "Form_Unload F4".
+    // when the start-up read it whole. "Form_Unload F4".
     void endWithoutDisplay();
 
 private:
@@ -83,6 +95,9 @@ private:
     ResidentShell& m_shell;
     // The deletion of the settings, the data file and the end's log line, by ErrorCount.
     void saveAndLogTheEnd(bool writeDataFile, bool abnormalEndBox);
+
+    // Held from the start-up on: no other live instance reads or writes this folder's data file.
+    persist::InstanceLock m_lock;
 
     // True while a tick runs: a modal box shown inside it must not run another tick in its loop.
     bool m_ticking = false;

@@ -113,6 +113,7 @@ public:
         : m_inner(inner), m_env(env), m_path(std::move(path)) {}
 
     void ReportError(std::string_view location, int code, std::string_view description) override {
+        m_reported = true;
         backup();
         m_inner.ReportError(location, code, description);
     }
@@ -126,6 +127,9 @@ public:
         core::guarded(m_inner, kYomikomi01Location,
                       [&] { m_copy = detail::backupCopy(m_path, backupStamp(m_env.clock)); });
     }
+
+    // True once a failure was reported through this watch (by the store's own traps).
+    bool reported() const { return m_reported; }
 
     // Where the copy went when it is not beside the data file (the folder refused it), else
     // the empty text.
@@ -142,6 +146,7 @@ private:
     std::string m_path;
     std::string m_copy;
     bool m_done = false;
+    bool m_reported = false;
 };
 
 std::string countsText(const core::State& st) {
@@ -223,16 +228,23 @@ void yomikomi02(core::Env& env, std::string_view line) {
     core::guarded(env.errors, kYomikomi02Location, [&] { parseLine(env, line); });
 }
 
-void yomikomi01(core::Env& env) {
+void removeLeftoverTemporaries(const core::State& st) {
+    detail::removeLeftoverTemporaries(dataFilePath(st));
+}
+
+bool yomikomi01(core::Env& env) {
+    bool whole = false; // until the read gets to its end
     core::guarded(env.errors, kYomikomi01Location, [&] {
         const std::string path = dataFilePath(env.st);
         if (!detail::existsAt(path)) {
+            whole = true; // nothing to keep: the first write makes the file
             return;
         }
         ReadWatch watch(env.errors, env, path);
         core::Env watched{env.st, env.clock, env.codePage, watch, env.messages, env.log, env.settings, env.entryList};
         // A file that cannot be read cannot be copied either: that failure is reported once.
         const std::string bytes = detail::readWholeFile(path);
+        bool lineFailed = false;
         try {
             if (!bytes.empty()) {
                 std::size_t badBytes = 0;
@@ -256,6 +268,7 @@ void yomikomi01(core::Env& env) {
                     try {
                         parseLine(watched, line);
                     } catch (...) {
+                        lineFailed = true;
                         watch.backup();
                         core::reportCurrent(env.errors, kYomikomi02Location);
                     }
@@ -271,7 +284,9 @@ void yomikomi01(core::Env& env) {
         const std::string elsewhere = watch.copyElsewhere();
         env.log.kiloku("□読込　," + core::dateTimeText(env) + ",,,データの読み込み," + countsText(env.st) + path + "," +
                        (elsewhere.empty() ? "" : "控え=" + elsewhere + ","));
+        whole = !lineFailed && !watch.reported();
     });
+    return whole;
 }
 
 } // namespace mayorin::persist

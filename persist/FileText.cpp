@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -342,6 +343,53 @@ void replaceFile(const std::string& path, std::string_view bytes, void (*beforeR
     if (dirFd.get() >= 0) {
         ::fsync(dirFd.get());
     }
+}
+
+namespace {
+
+// The suffix mkostemp puts on a temporary file: ".tmp-" and six letters or digits.
+bool isTemporarySuffix(std::string_view suffix) {
+    constexpr std::string_view kTmp = ".tmp-";
+    if (suffix.size() != kTmp.size() + 6 || suffix.substr(0, kTmp.size()) != kTmp) {
+        return false;
+    }
+    for (const char c : suffix.substr(kTmp.size())) {
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void removeLeftoverTemporaries(const std::string& path) {
+    std::string target;
+    try {
+        target = followLinks(path);
+    } catch (...) {
+        return;
+    }
+    const std::string folder = folderOf(target);
+    const std::string name = nameOf(target);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string_view entry = e->d_name;
+        if (entry.size() <= name.size() || entry.substr(0, name.size()) != name ||
+            !isTemporarySuffix(entry.substr(name.size()))) {
+            continue;
+        }
+        const std::string leftover = folder + "/" + std::string(entry);
+        struct stat sb {};
+        // Only files: a link or a folder of that name is nobody's half-done write.
+        if (::lstat(leftover.c_str(), &sb) == 0 && S_ISREG(sb.st_mode)) {
+            ::unlink(leftover.c_str());
+        }
+    }
+    ::closedir(dir);
 }
 
 namespace {

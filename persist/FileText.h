@@ -36,6 +36,12 @@ void makeFolder(const std::string& path);
 // complete and before the rename (tests use it to stop a write half-way).
 void replaceFile(const std::string& path, std::string_view bytes, void (*beforeRename)(const std::string&) = nullptr);
 
+// Removes the temporary files replaceFile left beside path's file when it was stopped half-way
+// (the process killed): regular files named like path's file + ".tmp-" + six letters or digits.
+// Only the holder of the data folder's lock may call it: then no live writer owns them. Files
+// that cannot be removed stay; nothing is reported.
+void removeLeftoverTemporaries(const std::string& path);
+
 // Rewrites an existing file where it stands, for a folder that refuses a temporary file: the
 // whole content, then a flush. Room for a longer content is taken before the first byte is
 // overwritten, so a full disk leaves the old content as it was.

@@ -45,8 +45,8 @@ public:
     Geometry rejisutory05() const;
     void rejisutory06(const Geometry& g);
 
-    // Running marker under "form4"/appDir: true when it was already set (another instance, or an
-    // abnormal end); otherwise stores "運転中" and returns false.
+    // Running marker under "form4"/appDir: true when it was already set (the last run from there
+    // did not end normally); otherwise stores "運転中" and returns false.
     bool testAndSetRunningMarker(const std::string& appDir);
     void ClearRunningMarker(const std::string& appDir);
 
@@ -64,9 +64,19 @@ private:
     platform::SettingsBackend& m_backend;
 };
 
-// The duplicate-start check of the resident window's load: when the marker is set, shows the
-// message dialog in its duplicate-start content (MessageMode 6); otherwise sets the marker.
-// "registry1_F4 F4".
-void registry1_F4(core::State& st, Settings& settings, MessageDialogHost& dialog, platform::ErrorSink& errors);
+// How a start goes on, from the program folder's lock and this user's running marker.
+enum class StartKind {
+    First,            // the lock was free and the marker empty: the marker is set now
+    AfterAbnormalEnd, // the lock was free but the marker set: the last run did not end normally
+                      // (a crash, kill -9, a power cut); the start goes on quietly, marker kept
+    Duplicate,        // a live instance holds the lock: the duplicate-start content was shown
+};
+
+// The duplicate-start check of the resident window's load, once the folder's lock was tried:
+// only a live instance holding it (heldElsewhere) shows the message dialog in its duplicate-start
+// content (MessageMode 6), and the marker is then left alone; otherwise the marker is set when
+// empty. Returns the case; a failure is reported and gives First. "registry1_F4 F4".
+StartKind registry1_F4(core::State& st, Settings& settings, MessageDialogHost& dialog, platform::ErrorSink& errors,
+                       bool heldElsewhere);
 
 } // namespace mayorin::persist

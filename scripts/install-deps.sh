@@ -9,15 +9,16 @@ packages=(
     libgtest-dev libgmock-dev
     fp-utils
     fonts-ipafont-gothic
-    # The tests: a private session bus, an X server of their own, the desktop entries' check.
-    dbus xvfb xauth desktop-file-utils
+    # The tests: a private session bus, an X server of their own (and a key press on its windows),
+    # the desktop entries' check.
+    dbus xvfb xauth xdotool desktop-file-utils
 )
 # Only for running on a desktop and for looking at windows without one.
 if [ "${1:-}" = "--desktop" ]; then
     packages+=(xchm xdg-utils)
 fi
 if [ "${1:-}" = "--screens" ]; then
-    packages+=(x11-utils xdotool imagemagick trayer openbox)
+    packages+=(x11-utils imagemagick trayer openbox)
 fi
 
 missing=()

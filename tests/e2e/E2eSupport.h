@@ -138,12 +138,21 @@ inline std::vector<std::string> inheritedEnvironment() {
 
 // The environment of the program copied into dir: this process's, with no display or platform of
 // its own, settings and home in dir. own (the platform) and extra follow in that order; each of
-// their variables takes the place of an inherited one of the same name.
+// their variables takes the place of an inherited one of the same name, and one of extra that of
+// the settings folder or home.
 inline std::vector<std::string> programEnvironment(const fs::path& dir, const std::vector<std::string>& own,
                                                    const std::vector<std::string>& extra) {
+    const auto name = [](const std::string& v) { return v.substr(0, v.find('=') + 1); };
     std::vector<std::string> set = own;
-    set.push_back("XDG_CONFIG_HOME=" + (dir / "config").string());
-    set.push_back("HOME=" + dir.string());
+    for (const std::string& v : {"XDG_CONFIG_HOME=" + (dir / "config").string(), "HOME=" + dir.string()}) {
+        bool overridden = false;
+        for (const auto& x : extra) {
+            overridden = overridden || name(x) == name(v);
+        }
+        if (!overridden) {
+            set.push_back(v);
+        }
+    }
     set.insert(set.end(), extra.begin(), extra.end());
     std::vector<std::string> env;
     for (const std::string& v : inheritedEnvironment()) {

@@ -409,6 +409,8 @@ TEST(EndToEnd, failingDiskAtSigtermEndsSoonAndKeepsTheDataFile) {
     }
 }
 
+constexpr const char* kXdotool = "/usr/bin/xdotool";
+
 // An X server of the test's own, on the first free display from :110 to :119.
 class XServer {
 public:
@@ -475,6 +477,54 @@ TEST(EndToEnd, lostDisplayEndsNormally) {
     EXPECT_EQ(lines.back().substr(0, lines.back().find(',') + 1), "▲終了　,");
     EXPECT_EQ(lines.back().substr(lines.back().find(",,,")), ",,,終了,Revision=68,レジストリ=0,エラー回数=0,,");
     EXPECT_EQ(runningMarker(dir), "");
+    fs::remove_all(dir);
+}
+
+// A line the reader cannot take (over 32,767 characters) is reported at start. Once the user has
+// answered the error box, the program ends, and the file is still every line it was, byte for
+// byte: only a read that got through may be written back.
+TEST(EndToEnd, unreadableLineLeavesTheDataFileAsItWas) {
+    if (!fs::exists(XServer::kXvfb) || !fs::exists(kXdotool)) {
+        GTEST_SKIP() << "Xvfb and xdotool are not installed (Debian packages xvfb, xdotool)";
+    }
+    XServer x;
+    ASSERT_TRUE(x.running()) << "no free display from :110 to :119";
+    const fs::path dir = freshDir();
+    const DueAlarm alarm(100000);
+    std::vector<std::string> lines = kHead;
+    lines.push_back("02,0,0,卵,00,03,00,00, 0,,");
+    lines.push_back("02,0,0," + std::string(40000, 'x') + ",00,03,00,00, 0,,");
+    lines.push_back(kScheduleBanner);
+    lines.push_back(kRowBanner);
+    lines.push_back(rowLine(alarm.later));
+    lines.insert(lines.end(), kTail.begin(), kTail.end());
+    const std::string bytes = encodeLines(lines);
+    const fs::path dataFile = dir / "Mayorin。保存.txt";
+    std::ofstream(dataFile, std::ios::binary) << bytes;
+
+    Program program(dir);
+    program.start(x.display);
+    // The error box is the only window the program shows: its default button "OK" takes Return.
+    const fs::path found = dir / "window.txt";
+    const auto xdotool = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), kXdotool);
+        pid_t pid = spawn(args, {"DISPLAY=" + x.display}, found, dir / "xdotool-errors.txt");
+        return waitForExit(pid, 5s) == 0;
+    };
+    ASSERT_TRUE(waitUntil([&] {
+        return xdotool({"search", "--onlyvisible", "--name", "Mayorin"});
+    })) << readFile(dir / "output.txt");
+    std::string window = readFile(found);
+    window = window.substr(0, window.find('\n'));
+    ASSERT_TRUE(xdotool({"windowfocus", "--sync", window, "key", "Return"})) << readFile(dir / "xdotool-errors.txt");
+    EXPECT_EQ(program.waitForEnd(10s), 1) << "ended by the error: " << readFile(dir / "output.txt");
+
+    EXPECT_EQ(readFile(dataFile), bytes);
+    const std::vector<std::string> log = logLines(dir);
+    ASSERT_FALSE(log.empty());
+    EXPECT_TRUE(logHas(dir, "※エラー,")) << "the error was reported";
+    EXPECT_EQ(log.back().substr(log.back().find(",,,")), ",,,終了,Revision=68,レジストリ=0,エラー回数=1,,");
+    EXPECT_FALSE(logHas(dir, "□書込")) << "nothing was written over it";
     fs::remove_all(dir);
 }
 

@@ -2,6 +2,7 @@
 // session bus that dbus-run-session gives this test.
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,8 +55,17 @@ public:
         }
     }
 
-    // Starts one more resident program from the same folder, as a user would, and returns its pid.
-    pid_t startAnother() { return spawn({}, true, m_dir / "output-2.txt", m_dir / "output-2.txt"); }
+    // Starts one more resident program from the same folder, as a user would (with extraEnv:
+    // under another HOME, say), and returns its pid.
+    pid_t startAnother(const std::vector<std::string>& extraEnv = {}) {
+        return spawn({}, true, m_dir / "output-2.txt", m_dir / "output-2.txt", extraEnv);
+    }
+
+    // Kills the resident program as a crash would, and waits for it to be gone.
+    void crash() {
+        ::kill(m_pid, SIGKILL);
+        ASSERT_EQ(waitForExit(m_pid, 5s), 128 + SIGKILL);
+    }
 
     // The resident program's exit status once it ends, -1 when it does not end in time.
     int waitForEnd(milliseconds limit = 10s) { return waitForExit(m_pid, limit); }
@@ -249,6 +259,74 @@ TEST(RemoteEndToEnd, plainSecondStartStillWarnsAndLeavesTheFirstInCharge) {
     ::waitpid(second, nullptr, 0);
     EXPECT_EQ(program.cli({"--quit"}).status, 0);
     EXPECT_EQ(program.waitForEnd(), 0);
+}
+
+// A crash leaves the running marker set. The next start is quiet all the same: it answers the
+// command line at once, gives the notice that fell due while nothing ran, and clears away what
+// the killed instance's writes left.
+TEST(RemoteEndToEnd, startAfterAKillIsQuietAndGivesTheMissedNotice) {
+    Program program;
+    program.start();
+    ASSERT_EQ(program.cli({"--timer", "0:00:02", "卵"}).status, 0);
+    program.crash();
+    const fs::path leftover = program.dir() / "Mayorin。保存.txt.tmp-k1LLed";
+    std::ofstream(leftover) << "half a write";
+    std::this_thread::sleep_for(3s); // due while nothing runs
+
+    const auto restarted = steady_clock::now();
+    program.start();
+    EXPECT_LT(steady_clock::now() - restarted, 5s) << "no box held the start up";
+    EXPECT_EQ(marked(program.log(), "▼起動　,").size(), 2u);
+    ASSERT_TRUE(waitUntil([&] { return !marked(program.log(), "♪タイマ,").empty(); }, 3s));
+    const std::vector<std::string> notice = split(marked(program.log(), "♪タイマ,")[0], ',');
+    EXPECT_EQ(notice.at(4), "卵");
+    EXPECT_FALSE(fs::exists(leftover));
+
+    EXPECT_EQ(program.cli({"--quit"}).status, 0);
+    EXPECT_EQ(program.waitForEnd(), 0);
+}
+
+// A second start from the same folder under another HOME (so with a running marker of its own)
+// waits at the duplicate-start box and never writes the data file: every add the first instance
+// acknowledged is kept, whichever of the two ends last.
+TEST(RemoteEndToEnd, secondStartUnderAnotherHomeLosesNoAdd) {
+    for (const bool secondEndsFirst : {true, false}) {
+        SCOPED_TRACE(secondEndsFirst ? "second ends first" : "first ends first");
+        Program program;
+        program.start();
+        const fs::path otherHome = program.dir() / "other-home";
+        fs::create_directories(otherHome / "config");
+        pid_t second =
+            program.startAnother({"HOME=" + otherHome.string(), "XDG_CONFIG_HOME=" + (otherHome / "config").string()});
+        ASSERT_GT(second, 0);
+        std::this_thread::sleep_for(1500ms);
+        ASSERT_EQ(::waitpid(second, nullptr, WNOHANG), 0) << "the second start waits at its box";
+
+        const std::vector<std::string> names = {"卵", "茶", "麺", "湯", "餅"};
+        for (const auto& name : names) {
+            ASSERT_EQ(program.cli({"--timer", "1:00", name}).status, 0) << name;
+        }
+        const auto endSecond = [&] {
+            ::kill(second, SIGTERM);
+            EXPECT_EQ(waitForExit(second, 10s), 0) << readFile(program.dir() / "output-2.txt");
+        };
+        if (secondEndsFirst) {
+            endSecond();
+        }
+        EXPECT_EQ(program.cli({"--quit"}).status, 0);
+        EXPECT_EQ(program.waitForEnd(), 0);
+        if (!secondEndsFirst) {
+            endSecond();
+        }
+
+        const std::vector<std::string> lines = decodeLines(readFile(program.dataFile()));
+        for (const auto& name : names) {
+            EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                    [&](const std::string& l) { return startsWith(l, "01,0,0," + name + ","); }),
+                      1)
+                << name;
+        }
+    }
 }
 
 TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {

@@ -619,6 +619,7 @@ TEST(ResidentStart, StartUpInOrder) {
         appDir = earlier.dir.path + "-start";
         std::filesystem::create_directory(appDir);
         std::filesystem::copy_file(persist::dataFilePath(earlier.st), appDir + "/Mayorin。保存.txt");
+        std::ofstream(appDir + "/Mayorin。保存.txt.tmp-k1LLed") << "a write killed half-way";
     }
     Harness h;
     core::State fresh;
@@ -640,27 +641,68 @@ TEST(ResidentStart, StartUpInOrder) {
     ASSERT_EQ(h.st.ReservationCount, 2);
     EXPECT_EQ(h.st.ReservationTable[1][core::kName], "卵");
     EXPECT_TRUE(h.dialog.modes.empty());
+    EXPECT_FALSE(std::filesystem::exists(appDir + "/Mayorin。保存.txt.tmp-k1LLed"));
+    persist::InstanceLock another;
+    EXPECT_EQ(another.take(appDir), persist::InstanceLock::Outcome::HeldElsewhere) << "held from the start on";
     std::filesystem::remove_all(appDir);
 }
 
-TEST(ResidentStart, SecondStartShowsTheDuplicateContentAndNoMessageItem) {
-    Harness h;
-    h.backend.save("form4", h.dir.path, "運転中");
+// A marker left by a crash starts quietly; a live instance holding the folder gets the box, and
+// this start then hands over to it without touching the folder, the marker or the log.
+TEST(ResidentStart, AfterACrashQuietlyBesideALiveInstanceNotAtAll) {
+    struct Case {
+        const char* name;
+        bool liveInstance;
+        const char* marker;
+    };
+    const Case cases[] = {
+        {"after a crash", false, "運転中"},
+        {"beside a live instance", true, "運転中"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        h.st.DataFileRead = false;
+        const std::string text = dataFileWith({"01,2,1,朝会,10,00,,,," + h.field(h.stamp(2026, 12, 7, 10, 0)) + ","});
+        const std::string path = persist::dataFilePath(h.st);
+        std::ofstream(path, std::ios::binary) << *h.codePage.encode(text);
+        const std::string leftover = path + ".tmp-k1LLed";
+        std::ofstream(leftover) << "";
+        h.backend.save("form4", h.dir.path, c.marker);
+        persist::InstanceLock live;
+        if (c.liveInstance) {
+            ASSERT_EQ(live.take(h.dir.path), persist::InstanceLock::Outcome::Taken);
+        }
 
-    h.controller.formLoad(h.dir.path);
+        h.controller.formLoad(h.dir.path);
 
-    EXPECT_EQ(h.dialog.modes, std::vector<int>{6});
-    EXPECT_EQ(h.shell.calls.back(), "setMessageItemVisible false");
-    EXPECT_EQ(h.st.ReservationCount, 0);
+        EXPECT_EQ(h.backend.get("form4", h.dir.path, "?"), c.liveInstance ? c.marker : "運転中");
+        if (c.liveInstance) {
+            EXPECT_EQ(h.dialog.modes, std::vector<int>{6});
+            EXPECT_EQ(h.shell.calls, std::vector<std::string>{"handOverToRunningInstance"});
+            EXPECT_TRUE(h.log.lines.empty());
+            EXPECT_EQ(h.st.ReservationCount, 0);
+            EXPECT_FALSE(h.st.DataFileRead);
+            EXPECT_TRUE(std::filesystem::exists(leftover)) << "the live instance may be writing it";
+        } else {
+            EXPECT_TRUE(h.dialog.modes.empty());
+            EXPECT_EQ(h.shell.calls,
+                      (std::vector<std::string>{"addTrayIcon", "messeiji 0", "setMessageItemVisible false"}));
+            EXPECT_EQ(linesStartingWith(h, "▼起動　,").size(), 1u);
+            EXPECT_EQ(h.st.ReservationCount, 1);
+            EXPECT_TRUE(h.st.DataFileRead);
+            EXPECT_FALSE(std::filesystem::exists(leftover));
+        }
+        EXPECT_EQ(dataFileText(h), text);
+        EXPECT_EQ(h.st.ErrorCount, 0);
+    }
 }
 
 TEST(ResidentStart, AppDirLosesATrailingSeparatorOnly) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"/opt/mayorin/", "/opt/mayorin"}, {"/opt/mayorin", "/opt/mayorin"}, {"/", ""}, {"C:\\", "C:"}};
     for (const auto& [exeDir, appDir] : cases) {
-        Harness h;
-        h.controller.formLoad(exeDir);
-        EXPECT_EQ(h.st.AppDir, appDir);
+        EXPECT_EQ(appDirOf(exeDir), appDir);
     }
 }
 

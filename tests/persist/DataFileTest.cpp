@@ -146,7 +146,7 @@ private:
 
 TEST_F(DataFileTest, EveryKindOfRowReadAndWrittenBackByteForByte) {
     test::writeBytes(path(), test::golden("data_every_kind.txt"));
-    yomikomi01(f.env);
+    EXPECT_TRUE(yomikomi01(f.env));
     EXPECT_TRUE(f.errors.reports.empty());
     EXPECT_EQ(f.st.ReservationCount, 8);
     EXPECT_EQ(f.st.NameHistoryCount[0], 3);
@@ -231,7 +231,7 @@ TEST_F(DataFileTest, LaterHistoryLineWithTheSameNameReplacesTheEarlier) {
 }
 
 TEST_F(DataFileTest, MissingFileReadsNothingAndLogsNothing) {
-    yomikomi01(f.env);
+    EXPECT_TRUE(yomikomi01(f.env)) << "nothing is lost by writing";
     EXPECT_EQ(f.st.ReservationCount, 0);
     EXPECT_TRUE(f.errors.reports.empty());
     EXPECT_FALSE(fs::exists(f.dir.path + "/Mayorin。ログ"));
@@ -391,6 +391,35 @@ TEST_F(DataFileTest, RewriteInPlaceWithoutRoomKeepsTheOldBytes) {
     EXPECT_EQ(test::readBytes(path()), old);
 }
 
+// What writes killed half-way left beside the data file goes; everything else stays.
+TEST_F(DataFileTest, LeftoverTemporariesOfAKilledWriteAreRemoved) {
+    putFile(kHeader);
+    const std::vector<std::string> kept = {
+        "Mayorin。保存.txt",
+        "Mayorin。保存.txt.backup-20261207-045012",
+        "Mayorin。保存.txt.tmp-Ab3xY",   // not six characters
+        "Mayorin。保存.txt.tmp-Ab3xY9z", // nor seven
+        "Mayorin。保存.txt.tmp-Ab3.Y9",  // not what the write makes
+        "Mayorin。保存.txt.tmp-folder",  // a folder
+        "Mayorin。保存.txt.tmp-link01",  // a link
+        "other.txt.tmp-Ab3xY9",          // another file's
+    };
+    for (const std::string& name :
+         {kept[1], kept[2], kept[3], kept[4], kept[7], std::string("Mayorin。保存.txt.tmp-Ab3xY9"),
+          std::string("Mayorin。保存.txt.tmp-000000")}) {
+        test::writeBytes(f.dir.path + "/" + name, "half");
+    }
+    fs::create_directory(f.dir.path + "/" + kept[5]);
+    fs::create_symlink(kept[7], f.dir.path + "/" + kept[6]);
+
+    removeLeftoverTemporaries(f.st);
+
+    std::vector<std::string> sorted = kept;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(names(f.dir.path), sorted);
+    EXPECT_EQ(test::readBytes(f.dir.path + "/" + kept[7]), "half");
+}
+
 TEST_F(DataFileTest, OverLongLineIsReportedAndTheFileKeptAside) {
     const std::string longest = "03,,," + std::string(32762, 'x'); // 32767 characters: fine
     const std::string tooLong = "03,,," + std::string(32763, 'y'); // 32768 characters
@@ -402,7 +431,7 @@ TEST_F(DataFileTest, OverLongLineIsReportedAndTheFileKeptAside) {
     const std::string content = std::string(kHeader) + "\r\n" + longest + "\r\n" + wide + "\r\n" + tooLong + "\r\n" +
                                 longComment + "\r\n02,,,after,,,,,,,\r\n";
     putFile(content);
-    yomikomi01(f.env);
+    EXPECT_FALSE(yomikomi01(f.env)) << "the tables do not hold every line";
     ASSERT_EQ(f.errors.reports.size(), 2u);
     for (const auto& r : f.errors.reports) {
         EXPECT_EQ(r.location, "yomikomi02 M4　読込仕分");
@@ -416,19 +445,37 @@ TEST_F(DataFileTest, OverLongLineIsReportedAndTheFileKeptAside) {
 }
 
 TEST_F(DataFileTest, FailureInsideTheStoreWhileReadingAlsoKeepsTheFileAside) {
-    // A kind code too large for a 16-bit number.
-    putFile(std::string(kHeader) + "\r\n01,99999,0,x,,,,,, 5,\r\n");
-    yomikomi01(f.env);
-    ASSERT_EQ(f.errors.reports.size(), 1u);
-    EXPECT_EQ(f.errors.reports[0].code, 6);
-    EXPECT_EQ(backups().size(), 1u);
+    struct Case {
+        const char* line;
+        const char* location;
+    };
+    const Case cases[] = {
+        {"01,99999,0,x,,,,,, 5,", "yomikomi02 M4　読込仕分"}, // a kind code too large for a 16-bit number
+        // A next second no number holds, sorted in beside another row: the store's own trap.
+        {"01,0,0,y,00,00,00,00, 0, 5,\r\n01,0,0,x,00,00,00,00, 0,1e400,", "narabikae M2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        test::FileEnv e;
+        core::hensu_kensuu(e.env);
+        test::writeBytes(dataFilePath(e.st), e.cp932(std::string(kHeader) + "\r\n" + c.line + "\r\n"));
+        EXPECT_FALSE(yomikomi01(e.env)) << "the tables do not hold the line";
+        ASSERT_EQ(e.errors.reports.size(), 1u);
+        EXPECT_EQ(e.errors.reports[0].location, c.location);
+        EXPECT_EQ(e.errors.reports[0].code, 6);
+        int copies = 0;
+        for (const auto& entry : fs::directory_iterator(e.dir.path)) {
+            copies += entry.path().filename().string().find(".backup-") != std::string::npos;
+        }
+        EXPECT_EQ(copies, 1);
+    }
 }
 
 TEST_F(DataFileTest, InvalidBytesReadAsQuestionMarksAndTheFileIsKeptAside) {
     const std::string bytes =
         f.cp932(std::string(kHeader) + "\r\n02,,,A") + "\xFF" + f.cp932("B,,,,,,,\r\n03,,,C,,,,,,,\r\n");
     test::writeBytes(path(), bytes);
-    yomikomi01(f.env);
+    EXPECT_TRUE(yomikomi01(f.env)) << "read to its end; only the copy keeps the bytes";
     EXPECT_TRUE(f.errors.reports.empty());
     ASSERT_EQ(f.st.NameHistoryCount[0], 1);
     EXPECT_EQ(f.st.NameHistory.entry(0, 0)[3], "A?B");
@@ -454,7 +501,7 @@ TEST_F(DataFileTest, BackupNeverOverwritesAnOlderOne) {
 
 TEST_F(DataFileTest, HiddenFileCountsAndUnreadableFileIsReported) {
     fs::create_directory(path()); // a folder where the file should be
-    yomikomi01(f.env);
+    EXPECT_FALSE(yomikomi01(f.env));
     ASSERT_EQ(f.errors.reports.size(), 1u);
     EXPECT_EQ(f.errors.reports[0].location, "yomikomi01 M4　読込");
     EXPECT_EQ(f.errors.reports[0].code, 75);

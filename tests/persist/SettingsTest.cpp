@@ -168,7 +168,7 @@ TEST(Settings, RunningMarkerAcrossStartsAndExits) {
     Settings s(backend);
     EXPECT_FALSE(s.testAndSetRunningMarker("/opt/mayorin"));
     EXPECT_EQ(backend.get("form4", "/opt/mayorin", "x"), "運転中");
-    EXPECT_TRUE(s.testAndSetRunningMarker("/opt/mayorin"));   // second start from the same folder
+    EXPECT_TRUE(s.testAndSetRunningMarker("/opt/mayorin"));   // still set: that run did not end normally
     EXPECT_FALSE(s.testAndSetRunningMarker("/opt/mayorin ")); // another folder, another key
     s.ClearRunningMarker("/opt/mayorin");
     EXPECT_EQ(backend.get("form4", "/opt/mayorin", "x"), "");
@@ -208,23 +208,37 @@ TEST(Settings, StartUpMessageOfThisRelease) {
     EXPECT_NE(s.messageHidden(), 0);
 }
 
-TEST(Settings, DuplicateStartShowsTheDialogAndKeepsTheMarker) {
-    FakeSettings backend;
-    Settings s(backend);
-    core::State st;
-    st.AppDir = "/opt/mayorin";
-    Dialog dialog(st);
-    test::RecordingErrors errors;
+// A live instance holding the program folder decides a second start, not a marker left behind.
+TEST(Settings, StartDecidedByTheFolderLockAndTheMarker) {
+    struct Case {
+        const char* name;
+        bool heldElsewhere;
+        const char* markerBefore;
+        StartKind kind;
+        std::vector<int> dialogModes;
+        const char* markerAfter;
+    };
+    const std::vector<Case> cases = {
+        {"free, empty: first start", false, "", StartKind::First, {}, "運転中"},
+        {"free, set: after a crash", false, "運転中", StartKind::AfterAbnormalEnd, {}, "運転中"},
+        {"held, empty: another HOME", true, "", StartKind::Duplicate, {6}, ""},
+        {"held, set: second start", true, "運転中", StartKind::Duplicate, {6}, "運転中"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSettings backend;
+        backend.save("form4", "/opt/mayorin", c.markerBefore);
+        Settings s(backend);
+        core::State st;
+        st.AppDir = "/opt/mayorin";
+        Dialog dialog(st);
+        test::RecordingErrors errors;
 
-    registry1_F4(st, s, dialog, errors);
-    EXPECT_TRUE(dialog.modes.empty());
-    EXPECT_EQ(backend.get("form4", "/opt/mayorin", ""), "運転中");
-
-    registry1_F4(st, s, dialog, errors);
-    EXPECT_EQ(dialog.modes, std::vector<int>{6});
-    EXPECT_EQ(st.MessageMode, 6);
-    EXPECT_EQ(backend.get("form4", "/opt/mayorin", ""), "運転中");
-    EXPECT_TRUE(errors.reports.empty());
+        EXPECT_EQ(registry1_F4(st, s, dialog, errors, c.heldElsewhere), c.kind);
+        EXPECT_EQ(dialog.modes, c.dialogModes);
+        EXPECT_EQ(backend.get("form4", "/opt/mayorin", "?"), c.markerAfter);
+        EXPECT_TRUE(errors.reports.empty());
+    }
 }
 
 TEST(Settings, StoreFailureInTheMarkerCheckIsReported) {
@@ -242,7 +256,7 @@ TEST(Settings, StoreFailureInTheMarkerCheckIsReported) {
     core::State st;
     Dialog dialog(st);
     test::RecordingErrors errors;
-    registry1_F4(st, s, dialog, errors);
+    EXPECT_EQ(registry1_F4(st, s, dialog, errors, false), StartKind::First);
     ASSERT_EQ(errors.reports.size(), 1u);
     EXPECT_EQ(errors.reports[0].location, "registry1_F4 F4");
     EXPECT_EQ(errors.reports[0].code, 75);

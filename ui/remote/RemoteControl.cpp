@@ -1,6 +1,8 @@
 #include "ui/remote/RemoteControl.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
 #include <QMetaObject>
 
 #include "core/Guard.h"
@@ -33,6 +35,22 @@ public:
 };
 
 } // namespace
+
+bool openEntryWindowOf(QDBusConnection bus, long pid) {
+    // Long enough for a busy instance, short enough that a hung one does not hold up this start.
+    constexpr int kWaitMs = 3000;
+    if (!bus.isConnected() || bus.interface() == nullptr || pid <= 0) {
+        return false;
+    }
+    const QDBusReply<uint> owner = bus.interface()->servicePid(QString::fromLatin1(kBusName));
+    if (!owner.isValid() || static_cast<long>(owner.value()) != pid) {
+        return false;
+    }
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(QString::fromLatin1(kBusName), QString::fromLatin1(kObjectPath),
+                                       QString::fromLatin1(kInterface), QStringLiteral("Open"));
+    return bus.call(call, QDBus::Block, kWaitMs).type() == QDBusMessage::ReplyMessage;
+}
 
 RemoteControl::RemoteControl(UiContext& ctx, QObject* parent) : QObject(parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("RemoteControl"));

@@ -19,6 +19,12 @@ inline constexpr const char* kInterface = "example.mayorin.Mayorin";
 inline constexpr const char* kRefusedError = "example.mayorin.Mayorin.Error.Refused";
 inline constexpr const char* kFailedError = "example.mayorin.Mayorin.Error.Failed";
 
+// A second start's hand-over: asks the instance holding the bus name to open its entry window,
+// when that instance is the process pid (the holder of this program folder's lock, not an
+// instance of another folder). Waits a few seconds at most for a hung instance. Returns whether
+// the entry window was opened.
+bool openEntryWindowOf(QDBusConnection bus, long pid);
+
 // The running instance's remote control on the session bus. Every add takes the texts a user
 // types into the panels and goes through the panels' own add; its result is the new
 // reservation's list line. Nothing here shows a message box: a refusal comes back as the call's

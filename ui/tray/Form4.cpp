@@ -19,6 +19,7 @@
 #include "ui/message/Form5.h"
 #include "ui/names/Form3.h"
 #include "ui/notice/Form2.h"
+#include "ui/remote/RemoteControl.h"
 #include "ui/tray/Help.h"
 #include "ui/tray/StatusNotifier.h"
 #include "ui/Twips.h"
@@ -332,6 +333,13 @@ void Form4::setTickEnabled(bool enabled) {
     } else {
         m_tick->stop();
     }
+}
+
+void Form4::handOverToRunningInstance() {
+    if (const auto holder = persist::InstanceLock::holderPid(m_ctx.env.st.AppDir)) {
+        openEntryWindowOf(QDBusConnection::sessionBus(), *holder);
+    }
+    m_ctx.process.terminateNow();
 }
 
 void Form4::showMessageDialog() {

@@ -78,6 +78,7 @@ public:
     void closeOtherWindows() override;
     void endProcess() override;
     void setTickEnabled(bool enabled) override;
+    void handOverToRunningInstance() override;
 
     // persist::ResidentHost: the close happens once the current event has been handled.
     void requestClose() override;

@@ -102,6 +102,7 @@ public:
     void closeMessageDialog() override {}
     void closeOtherWindows() override {}
     void endProcess() override {}
+    void handOverToRunningInstance() override {}
     void setTickEnabled(bool) override {}
 };
 

@@ -13,8 +13,11 @@
 #include <QtTest>
 #include <QDeadlineTimer>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
+#include <unistd.h>
 
 #include "persist/DataFile.h"
 #include "tests/ui/entry/EntryProgram.h"
@@ -259,6 +262,20 @@ private slots:
         QVERIFY(w->isVisible());
         QCOMPARE(call("Open").type(), QDBusMessage::ReplyMessage);
         QCOMPARE(p->ctx.entry, w);
+    }
+
+    // A second start hands over to the instance that holds its folder's lock, and to no other
+    // instance on the bus.
+    void handOverOpensTheHoldersEntryWindowOnly() {
+        for (const long pid : {long(::getppid()), long(::getpid())}) {
+            std::atomic<int> opened{-1};
+            // From another thread: this one answers the call from its event loop.
+            std::thread secondStart([&] { opened = ui::openEntryWindowOf(client, pid) ? 1 : 0; });
+            QTRY_VERIFY(opened != -1);
+            secondStart.join();
+            QCOMPARE(opened == 1, pid == ::getpid());
+            QCOMPARE(p->ctx.entry != nullptr, pid == ::getpid());
+        }
     }
 
     // Once an error was reported the program is on its way out: nothing more is taken.
