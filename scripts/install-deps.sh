@@ -9,8 +9,9 @@ packages=(
     libgtest-dev libgmock-dev
     fp-utils
     fonts-ipafont-gothic
-    # The tests: a private session bus, an X server of their own, the desktop entries' check.
-    dbus xvfb xauth desktop-file-utils
+    # The tests: a private session bus, an X server of their own, the desktop entries' check, a
+    # wall clock set while the program runs.
+    dbus xvfb xauth desktop-file-utils faketime
 )
 # Only for running on a desktop and for looking at windows without one.
 if [ "${1:-}" = "--desktop" ]; then
