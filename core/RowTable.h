@@ -74,6 +74,17 @@ public:
         m_rows[to] = row;
     }
 
+    // Puts rows 0 to count - 1 in the order of before(a, b) (a stands before b), keeping the order
+    // of rows neither stands before. Moves pointers, never the rows' texts.
+    template <class Before> void stableSortRows(int count, Before before) {
+        if (count <= 0) {
+            return;
+        }
+        checked(count - 1);
+        std::stable_sort(m_rows.begin(), m_rows.begin() + count,
+                         [&before](const Row* a, const Row* b) { return before(*a, *b); });
+    }
+
     // Empties every field of row i.
     void blank(int i) {
         for (auto& f : (*this)[i]) {

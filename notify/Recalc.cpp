@@ -5,6 +5,7 @@
 
 #include "core/Calendar.h"
 #include "core/Guard.h"
+#include "core/ListLine.h"
 #include "core/NextNotice.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr std::string_view kSaikeisanLocation = "saikeisan_F2 M3　再計算";
 constexpr std::string_view kEntyouKesuLocation = "entyou_kesu M3　再計算";
 constexpr std::string_view kEntyouSyoriLocation = "entyou_syori M3　延長";
+constexpr std::string_view kTokeiHoseiLocation = "tokeiHosei M3　時計";
 
 constexpr const char* kExtensionKind = "10";
 
@@ -109,6 +111,44 @@ void entyou_kesu(core::Env& env) {
             st.NoticeTextTable.blank(i);
         }
         st.NoticeCount = 0;
+    });
+}
+
+int tokeiHosei(core::Env& env, double seconds) {
+    return core::guardedOr(env.errors, kTokeiHoseiLocation, 0, [&] {
+        core::State& st = env.st;
+        const auto later = [seconds](std::string& field) {
+            field = core::spacedDecimalText(core::value(field) + seconds);
+        };
+        int moved = 0;
+        for (int r = 0; r < st.ReservationCount; ++r) {
+            core::Fields& row = st.ReservationTable[r];
+            const double kind = core::value(row[core::kKindCode]);
+            if (kind == 0 || kind == 1 || kind == 10) {
+                later(row[core::kNextSecond]);
+                ++moved;
+            }
+        }
+        // An extension counts from the due moment of its notice, whatever the notice's kind.
+        for (int n = 0; n < st.NoticeCount; ++n) {
+            later(st.NoticeTable[n][core::kNextSecond]);
+        }
+        if (moved == 0) {
+            return 0;
+        }
+        // Countdowns and alarms each keep their order; merged again, the soonest row is last.
+        st.ReservationTable.stableSortRows(st.ReservationCount, [](const core::Fields& a, const core::Fields& b) {
+            return core::value(a[core::kNextSecond]) > core::value(b[core::kNextSecond]);
+        });
+        if (st.EntryWindowOpen && env.entryList != nullptr) {
+            for (int i = st.ReservationCount - 1; i >= 0; --i) {
+                env.entryList->removeLine(i);
+            }
+            for (int i = 0; i < st.ReservationCount; ++i) {
+                env.entryList->insertLine(i, core::hyouji12(env, core::add16(st.ReservationCount - 1, -i)));
+            }
+        }
+        return moved;
     });
 }
 

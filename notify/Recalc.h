@@ -13,5 +13,10 @@ void saikeisan_F2(core::Env& env, std::int16_t row);
 void entyou_syori(core::Env& env, std::int16_t notice, std::int16_t minutes);
 // Discards every pending notice. "entyou_kesu M3　再計算".
 void entyou_kesu(core::Env& env);
+// Moves the due second of every countdown (kinds "0", "1" and extensions "10") and of every pending
+// notice by `seconds`, after the wall clock or its zone moved by as much: they keep falling due at
+// the same real moment. Alarms keep their time of day. The table is sorted again and the entry
+// window's list rebuilt; returns the number of rows moved. "tokeiHosei M3　時計".
+int tokeiHosei(core::Env& env, double seconds);
 
 } // namespace mayorin::notify

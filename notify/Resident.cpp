@@ -1,5 +1,6 @@
 #include "notify/Resident.h"
 
+#include <cmath>
 #include <string_view>
 
 #include "core/Calendar.h"
@@ -25,6 +26,11 @@ constexpr const char* kAbnormalEndText = " 異常終了するため、変更に�
 
 // Above this many reported errors nothing is saved at the end.
 constexpr int kMaxErrorsForNormalEnd = 2;
+
+// Two readings of whole seconds of two clocks taken one after the other differ by up to a second
+// from one tick to the next; a wall clock that moved by more than this against the boot-time
+// clock was set.
+constexpr double kClockJitterSeconds = 2;
 
 std::string revisionText() {
     return std::to_string(core::kRevision);
@@ -82,13 +88,14 @@ void ResidentController::tick() {
     } done{m_ticking};
     core::guarded(m_env.errors, kTimerLocation, [&] {
         core::State& st = m_env.st;
-        if (st.ReservationCount == 0) {
-            return;
-        }
         // Once an error has been reported the program is on its way out. A row whose handling
         // failed would otherwise be due again at every tick and fail again, stacking error reports
         // while the first error dialog is still open.
         if (st.ErrorCount > 0) {
+            return;
+        }
+        followClock();
+        if (st.ReservationCount == 0) {
             return;
         }
         // The soonest row is the last used row.
@@ -117,6 +124,29 @@ void ResidentController::tick() {
             st.NoticeSoundCounter = 1;
         }
     });
+}
+
+void ResidentController::followClock() {
+    const platform::LocalTime t = m_env.clock.now();
+    const long long boot = m_env.clock.bootSeconds();
+    const double utc = core::byouni(m_env, t.year, t.month, t.day, t.hour, t.minute, t.second) - t.utcOffset;
+    const double wallLessBoot = utc - static_cast<double>(boot);
+    if (m_clockRead) {
+        // A suspend moves both clocks alike: countdowns due meanwhile are notified late at resume.
+        double moved = wallLessBoot - m_wallLessBoot;
+        if (std::abs(moved) <= kClockJitterSeconds) {
+            moved = 0;
+        }
+        // Local seconds move with the zone's offset too, also when the wall clock did not jump
+        // (summer time, a new zone).
+        moved += static_cast<double>(t.utcOffset - m_utcOffset);
+        if (moved != 0 && tokeiHosei(m_env, moved) > 0) {
+            persist::kakikomiAfterNotice(m_env);
+        }
+    }
+    m_clockRead = true;
+    m_wallLessBoot = wallLessBoot;
+    m_utcOffset = t.utcOffset;
 }
 
 void ResidentController::osirase_saihyouji() {

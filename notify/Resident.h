@@ -101,6 +101,13 @@ private:
 
     // True while a tick runs: a modal box shown inside it must not run another tick in its loop.
     bool m_ticking = false;
+
+    // Compares the wall clock with the boot-time clock and the zone's offset with the last tick's:
+    // when either moved, countdowns are moved by as much and the data file is written.
+    void followClock();
+    bool m_clockRead = false;
+    double m_wallLessBoot = 0; // UTC seconds of the wall clock less the boot-time clock's
+    long m_utcOffset = 0;
 };
 
 } // namespace mayorin::notify

@@ -10,8 +10,8 @@ packages=(
     fp-utils
     fonts-ipafont-gothic
     # The tests: a private session bus, an X server of their own (and a key press on its windows),
-    # the desktop entries' check.
-    dbus xvfb xauth xdotool desktop-file-utils
+    # the desktop entries' check, a wall clock set while the program runs.
+    dbus xvfb xauth xdotool desktop-file-utils faketime
 )
 # Only for running on a desktop and for looking at windows without one.
 if [ "${1:-}" = "--desktop" ]; then

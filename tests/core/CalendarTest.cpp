@@ -252,6 +252,7 @@ TEST_F(CalendarTest, UnreadableStampIsReportedByByouModosu) {
 class BadWeekdayClock final : public platform::Clock {
 public:
     platform::LocalTime now() const override { return {2026, 12, 7, 9, 0, 0, 9}; }
+    long long bootSeconds() const override { return 0; }
 };
 
 TEST_F(CalendarTest, MissingDayNameIsReportedByGenzai) {
@@ -273,6 +274,7 @@ TEST_F(CalendarTest, MissingDayNameIsReportedByKySakujo) {
 class FailingClock final : public platform::Clock {
 public:
     platform::LocalTime now() const override { throw Failure(kInvalidCall, "clock unreadable"); }
+    long long bootSeconds() const override { return 0; }
 };
 
 TEST_F(CalendarTest, UnreadableClockIsReportedByGenByou) {

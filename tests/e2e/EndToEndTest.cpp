@@ -409,6 +409,59 @@ TEST(EndToEnd, failingDiskAtSigtermEndsSoonAndKeepsTheDataFile) {
     }
 }
 
+// The wall clock set back an hour while a countdown runs (libfaketime moves the program's wall clock
+// and leaves its boot-time clock alone): the countdown still rings twenty seconds after its start.
+TEST(EndToEnd, countdownKeepsItsLengthWhenTheClockIsSetBack) {
+    const fs::path preload = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
+    if (!fs::exists(preload)) {
+        GTEST_SKIP() << "libfaketime is not installed (Debian package faketime)";
+    }
+    const fs::path dir = freshDir();
+    const fs::path offset = dir / "faketime";
+    const auto setOffset = [&](const std::string& text) {
+        std::ofstream(dir / "faketime.new") << text << "\n";
+        fs::rename(dir / "faketime.new", offset);
+    };
+    setOffset("+0");
+    const auto started = steady_clock::now();
+    const LocalNow now = localNow();
+    const std::vector<std::string> egg = {"0", "0", "卵", "00", "00:20", "00", "00", " 0", sp(now.stamp + 20)};
+    std::ofstream(dir / "Mayorin。保存.txt", std::ios::binary) << DueAlarm::file({egg});
+    Program program(dir);
+    program.start("",
+                  {"LD_PRELOAD=" + preload.string(), "FAKETIME_TIMESTAMP_FILE=" + offset.string(),
+                   "FAKETIME_NO_CACHE=1", "FAKETIME_DONT_FAKE_MONOTONIC=1", asanOptions("verify_asan_link_order=0")});
+    ASSERT_TRUE(waitUntil([&] { return logHas(dir, "□読込"); })) << readFile(dir / "output.txt");
+    std::this_thread::sleep_for(1s); // a few ticks on the clock as it was
+    setOffset("-3600");
+
+    // The notice is logged in the month of the clock as set back.
+    const year_month_day setBackDay{floor<days>(system_clock::now() - 1h)};
+    std::string notice;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            for (const auto& l : decodeLines(readFile(logFile(dir, setBackDay)))) {
+                if (l.rfind("♪タイマ,", 0) == 0) {
+                    notice = l;
+                }
+            }
+            return !notice.empty();
+        },
+        40s))
+        << "not rung within 40 s";
+    const auto took = duration_cast<milliseconds>(steady_clock::now() - started);
+    // The notice is logged once its window has opened, which takes seconds in a sanitizer build.
+    EXPECT_GT(took, 17s);
+    EXPECT_LT(took, 30s);
+    const std::vector<std::string> f = split(notice, ',');
+    ASSERT_EQ(f.size(), 11u) << notice;
+    const long long rungAt = parseStamp(f[1], f[2]);
+    EXPECT_GE(rungAt, now.stamp + 20 - 3600 - 2) << "rung on the clock as set back: " << notice;
+    EXPECT_LE(rungAt, now.stamp + 20 - 3600 + 8) << "rung on the clock as set back: " << notice;
+    EXPECT_EQ(program.terminate(), 0) << readFile(dir / "output.txt");
+    fs::remove_all(dir);
+}
+
 constexpr const char* kXdotool = "/usr/bin/xdotool";
 
 // An X server of the test's own, on the first free display from :110 to :119.

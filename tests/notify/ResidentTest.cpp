@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "core/Calendar.h"
+#include "core/ListLine.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
 #include "notify/DueNotice.h"
@@ -367,6 +369,114 @@ TEST(ResidentTick, NotifiedRowsAreWrittenOnceAfterTheLastDueRow) {
     lone.controller.tick();
     EXPECT_EQ(lone.st.ReservationCount, 0);
     EXPECT_EQ(dataFileText(lone), dataFileWith({}));
+}
+
+// The wall clock set, a new zone, summer time, a suspend: countdowns fall due at the same real
+// moment, so their due seconds move with the local time; alarms keep their time of day, the one that
+// has rung included; the table stays sorted and the moved rows are written once, without a log line.
+TEST(ResidentTick, CountdownsKeepTheirLengthWhenTheClockMoves) {
+    constexpr long kTokyo = 9 * 3600;
+    constexpr long kBerlin = 3600;
+    constexpr long kBerlinSummer = 7200;
+    struct Case {
+        const char* name;
+        long offset; // UTC offset at the start
+        int y, mo, d, h, mi, s;
+        long long passing; // seconds that pass without a tick (a suspend)
+        long long wallBy;  // the wall clock set by
+        long newOffset;
+        long long shift; // how far the countdowns' due seconds move
+    };
+    const std::vector<Case> cases = {
+        {"clock set back an hour", kTokyo, 2026, 12, 7, 9, 0, 0, 0, -3600, kTokyo, -3600},
+        {"clock set forward an hour", kTokyo, 2026, 12, 7, 9, 0, 0, 0, 3600, kTokyo, 3600},
+        {"zone Tokyo to Berlin", kTokyo, 2026, 12, 7, 9, 0, 0, 0, 0, kBerlin, -8 * 3600},
+        {"zone Berlin to Tokyo", kBerlin, 2026, 12, 7, 9, 0, 0, 0, 0, kTokyo, 8 * 3600},
+        {"summer time starts in Berlin", kBerlin, 2027, 3, 28, 1, 59, 30, 30, 0, kBerlinSummer, 3600},
+        {"summer time ends in Berlin", kBerlinSummer, 2027, 10, 31, 2, 59, 30, 30, 0, kBerlin, -3600},
+        {"suspend of three hours", kTokyo, 2026, 12, 7, 9, 0, 0, 3 * 3600, 0, kTokyo, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        test::FakeEntryList list;
+        h.st.EntryWindowOpen = true;
+        h.env.entryList = &list;
+        h.clock.setUtcOffset(c.offset);
+        h.clock.set(c.y, c.mo, c.d, c.h, c.mi, c.s);
+        const double start = h.stamp(c.y, c.mo, c.d, c.h, c.mi, c.s);
+        const long long bootAtStart = h.clock.bootSeconds();
+        h.add(0, "", "卵", "0", "20", "", "", "");
+        h.add(1, "", "体操", "0", "30", "0", "10", "1");
+        h.add(10, "0", "会議", "", "5", "", "", h.field(start - 300), h.field(start + 600));
+        h.add(2, "1", "朝会", std::to_string(c.h), std::to_string(c.mi), "", "", "", h.field(start));
+        // Due between the countdowns: a clock set back puts them before it, one set on makes it ring.
+        const int quarterPast = c.h * 60 + c.mi + 15;
+        h.add(2, "0", "休憩", std::to_string(quarterPast / 60), std::to_string(quarterPast % 60), "", "", "");
+        h.add(2, "1", "夕会", "20", "0", "", "", "");
+        h.add(3, "1", "月次", "20", "0", "", "28", "");
+        h.add(4, "1", "記念日", "20", "0", "12", "25", "");
+        h.add(5, "1", "体育", "20", "0", "", "", "月水金");
+        h.controller.tick();
+        ASSERT_EQ(h.st.NoticeCount, 1) << "朝会 has rung";
+        const auto dueSeconds = [&h] {
+            std::map<std::string, double> due;
+            for (int r = 0; r < h.st.ReservationCount; ++r) {
+                due[h.st.ReservationTable[r][core::kName]] = core::value(h.st.ReservationTable[r][core::kNextSecond]);
+            }
+            return due;
+        };
+        const std::map<std::string, double> before = dueSeconds();
+        const std::string path = persist::dataFilePath(h.st);
+        std::filesystem::remove(path);
+        const std::size_t logLines = h.log.lines.size();
+
+        h.clock.advance(c.passing);
+        h.clock.setWallClockBy(c.wallBy);
+        h.clock.setUtcOffset(c.newOffset);
+        h.controller.tick();
+
+        for (const auto& [name, due] : dueSeconds()) {
+            const bool countdown = name == "卵" || name == "体操" || name == "会議";
+            EXPECT_EQ(due, before.at(name) + (countdown ? c.shift : 0)) << name;
+        }
+        EXPECT_EQ(core::value(h.st.NoticeTable[0][core::kNextSecond]), start + c.shift) << "extensions count from it";
+        for (int r = 1; r < h.st.ReservationCount; ++r) {
+            EXPECT_GE(core::value(h.st.ReservationTable[r - 1][core::kNextSecond]),
+                      core::value(h.st.ReservationTable[r][core::kNextSecond]));
+        }
+        ASSERT_EQ(list.lines.size(), static_cast<std::size_t>(h.st.ReservationCount));
+        for (int i = 0; i < h.st.ReservationCount; ++i) {
+            EXPECT_EQ(list.lines[i], core::hyouji12(h.env, static_cast<std::int16_t>(h.st.ReservationCount - 1 - i)));
+        }
+        if (c.passing == 0) {
+            EXPECT_NE(dataFileText(h).find("," + h.field(before.at("卵") + c.shift) + ",\r\n"), std::string::npos);
+            for (std::size_t i = logLines; i < h.log.lines.size(); ++i) {
+                EXPECT_EQ(h.log.lines[i].rfind("♪予時刻,", 0), 0u) << "休憩 may ring, nothing else is logged";
+            }
+        }
+
+        // 卵 rings twenty minutes after its start, or at the resume when it fell due in a suspend.
+        const auto eggRang = [&h] {
+            for (int i = 0; i < 8; ++i) {
+                h.controller.tick();
+            }
+            for (int n = 0; n < h.st.NoticeCount; ++n) {
+                if (h.st.NoticeTable[n][core::kName] == "卵") {
+                    return true;
+                }
+            }
+            return false;
+        };
+        const long long passed = h.clock.bootSeconds() - bootAtStart;
+        if (passed < 1200) {
+            h.clock.advance(1200 - passed - 1);
+            EXPECT_FALSE(eggRang()) << "a second early";
+            h.clock.advance(1);
+        }
+        EXPECT_TRUE(eggRang());
+        EXPECT_EQ(h.st.ErrorCount, 0);
+    }
 }
 
 TEST(ResidentExit, QuestionAndItsAnswers) {

@@ -13,9 +13,12 @@ platform::LocalTime fromSeconds(long long total) {
     const year_month_day ymd{day};
     const hh_mm_ss hms{t - day};
     const weekday wd{day};
-    return {static_cast<int>(ymd.year()),       static_cast<int>(unsigned(ymd.month())),
-            static_cast<int>(unsigned(ymd.day())), static_cast<int>(hms.hours().count()),
-            static_cast<int>(hms.minutes().count()), static_cast<int>(hms.seconds().count()),
+    return {static_cast<int>(ymd.year()),
+            static_cast<int>(unsigned(ymd.month())),
+            static_cast<int>(unsigned(ymd.day())),
+            static_cast<int>(hms.hours().count()),
+            static_cast<int>(hms.minutes().count()),
+            static_cast<int>(hms.seconds().count()),
             static_cast<int>(wd.c_encoding())};
 }
 
@@ -27,11 +30,28 @@ long long toSeconds(const platform::LocalTime& t) {
 
 } // namespace
 
-void FakeClock::set(int year, int month, int day, int hour, int minute, int second) {
-    m_now = fromSeconds(toSeconds({year, month, day, hour, minute, second, 0}));
+platform::LocalTime FakeClock::now() const {
+    platform::LocalTime t = fromSeconds(m_utc + m_offset);
+    t.utcOffset = m_offset;
+    return t;
 }
 
-void FakeClock::advance(long long seconds) { m_now = fromSeconds(toSeconds(m_now) + seconds); }
+void FakeClock::set(int year, int month, int day, int hour, int minute, int second) {
+    advance(toSeconds({year, month, day, hour, minute, second, 0}) - m_offset - m_utc);
+}
+
+void FakeClock::advance(long long seconds) {
+    m_utc += seconds;
+    m_boot += seconds;
+}
+
+void FakeClock::setWallClockBy(long long seconds) {
+    m_utc += seconds;
+}
+
+void FakeClock::setUtcOffset(long seconds) {
+    m_offset = seconds;
+}
 
 std::string FakeSettings::get(std::string_view section, std::string_view key, std::string_view fallback) const {
     auto it = values.find({std::string(section), std::string(key)});

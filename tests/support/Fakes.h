@@ -18,17 +18,25 @@
 
 namespace mayorin::test {
 
-// A clock that moves only when the test moves it.
+// A clock that moves only when the test moves it: a wall clock with its zone's UTC offset, and a
+// boot-time clock that goes on with the time that passes but not with a clock set or a zone change.
 class FakeClock final : public platform::Clock {
 public:
-    platform::LocalTime now() const override { return m_now; }
-    // Sets the present local time; the weekday is derived from the date.
+    platform::LocalTime now() const override;
+    long long bootSeconds() const override { return m_boot; }
+    // Sets the present local time, as if that much time had passed; the weekday is derived from the date.
     void set(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
-    // Moves the clock on by whole seconds (any amount; days, months and years roll over).
+    // Lets whole seconds pass (any amount; days, months and years roll over), a suspend included.
     void advance(long long seconds);
+    // Sets the wall clock on (or back, when negative) by whole seconds, as a user or a time server does.
+    void setWallClockBy(long long seconds);
+    // Moves to another zone or into or out of summer time: the local time moves, UTC does not.
+    void setUtcOffset(long seconds);
 
 private:
-    platform::LocalTime m_now{2026, 12, 7, 9, 0, 0, 1};
+    long long m_utc = 1796634000; // Monday 7 December 2026, 09:00:00 local
+    long m_offset = 0;
+    long long m_boot = 100000;
 };
 
 // An in-memory settings store with exact keys.
@@ -51,8 +59,8 @@ public:
         platform::Icon icon;
         bool waited = true; // false: shown without waiting for an answer
     };
-    platform::Answer show(std::string_view text, std::string_view title, platform::Buttons buttons,
-                          platform::Icon icon, platform::Answer defaultButton) override;
+    platform::Answer show(std::string_view text, std::string_view title, platform::Buttons buttons, platform::Icon icon,
+                          platform::Answer defaultButton) override;
     void setWaiting(platform::Waiting w) override { waiting = w; }
     // The answer to give to the next box (Yes/No boxes); OK boxes are always answered Ok.
     void answerNext(platform::Answer a) { answers.push_back(a); }
