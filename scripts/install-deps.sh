@@ -12,9 +12,10 @@ packages=(
     # The tests: a private session bus, an X server of their own, the desktop entries' check.
     dbus xvfb xauth desktop-file-utils
 )
-# Only for running on a desktop and for looking at windows without one.
+# Only for running on a desktop and for looking at windows without one. qt6-wayland is Qt's
+# Wayland platform, for a Wayland session without XWayland or a user's QT_QPA_PLATFORM=wayland.
 if [ "${1:-}" = "--desktop" ]; then
-    packages+=(xchm xdg-utils)
+    packages+=(xchm xdg-utils qt6-wayland)
 fi
 if [ "${1:-}" = "--screens" ]; then
     packages+=(x11-utils xdotool imagemagick trayer openbox)
