@@ -10,11 +10,17 @@ namespace mayorin::ui {
 namespace {
 
 // The frame's title bar and borders, or nothing while the window manager has not framed it yet.
+// A window the window manager holds in an odd way (the hidden resident window, kept off the
+// screen) can show any numbers: only a frame of a title bar and borders counts.
 QMargins frameOf(const QWidget* w) {
     const QRect inside = w->geometry();
     const QRect outer = w->frameGeometry();
-    return QMargins(inside.left() - outer.left(), inside.top() - outer.top(), outer.right() - inside.right(),
-                    outer.bottom() - inside.bottom());
+    const QMargins frame(inside.left() - outer.left(), inside.top() - outer.top(), outer.right() - inside.right(),
+                         outer.bottom() - inside.bottom());
+    const auto plausible = [](int side) { return side >= 0 && side <= 80; };
+    const bool framed =
+        plausible(frame.left()) && plausible(frame.top()) && plausible(frame.right()) && plausible(frame.bottom());
+    return framed ? frame : QMargins();
 }
 
 // Before a window is first shown its frame is unknown: any framed window of this run shows what the
