@@ -9,8 +9,9 @@ packages=(
     libgtest-dev libgmock-dev
     fp-utils
     fonts-ipafont-gothic
-    # The tests: a private session bus, an X server of their own, the desktop entries' check.
-    dbus xvfb xauth desktop-file-utils
+    # The tests: a private session bus, an X server of their own with a window manager and a
+    # panel, the desktop entries' check.
+    dbus xvfb xauth openbox trayer desktop-file-utils
 )
 # Only for running on a desktop and for looking at windows without one. qt6-wayland is Qt's
 # Wayland platform, for a Wayland session without XWayland or a user's QT_QPA_PLATFORM=wayland.
