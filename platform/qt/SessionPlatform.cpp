@@ -156,6 +156,10 @@ std::string choosePlatformForSession(int argc, char** argv) {
     if (!platform.empty()) {
         setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
     }
+    // Qt's own choice needs no look at the plugins (a few milliseconds): it is the X server's.
+    if (platform.empty() && facts.qpaPlatform.empty() && facts.platformArgument.empty()) {
+        return unusablePlatform(facts, platform, {});
+    }
     const auto installed = installedPlatforms(argc, argv);
     return installed ? unusablePlatform(facts, platform, *installed) : std::string();
 }
