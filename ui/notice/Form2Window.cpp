@@ -48,7 +48,6 @@ constexpr const char* kClosed = "休業中";
 // The window's design place and size in twips.
 constexpr persist::Geometry kDesign{105, 1000, 3645, 9390};
 
-
 void placeTwips(QWidget* w, double left, double top, double width, double height) {
     w->setGeometry(px(left), px(top), px(width), px(height));
 }
@@ -245,8 +244,8 @@ void Form2::Form_Load() {
             m_loadedTwips.height = kDesign.height;
         }
         // Placed by its frame, inside the screen: its title bar is always within reach.
-        m_place->setPlaced(placeByFrame(
-            this, QRect(px(g.left), px(g.top), px(m_loadedTwips.width), px(m_loadedTwips.height))));
+        m_place->setPlaced(
+            placeByFrame(this, QRect(px(g.left), px(g.top), px(m_loadedTwips.width), px(m_loadedTwips.height))));
         // 1 minimised, 2 maximised; anything else opens the window in its normal state.
         m_loadedState = (state == 1 || state == 2) ? state : 0;
         b_hyouji();
