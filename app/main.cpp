@@ -4,6 +4,9 @@
 #include <QDBusConnection>
 #include <QString>
 
+#include <cstdio>
+#include <string>
+
 #include "app/CommandLine.h"
 
 #include "core/Env.h"
@@ -90,7 +93,11 @@ int main(int argc, char* argv[]) {
     // the start-up has read the data file.
     const bool signalsInstalled = ui::SystemSignals::install();
 
-    platform::choosePlatformForSession(argc, argv);
+    // Without a screen to show windows on, Qt would abort in the application's constructor.
+    if (const std::string noScreen = platform::choosePlatformForSession(argc, argv); !noScreen.empty()) {
+        std::fprintf(stderr, "%s\n", noScreen.c_str());
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // windows come and go; the tray stays
     QCoreApplication::setApplicationName(QStringLiteral("Mayorin"));

@@ -164,9 +164,11 @@ Geometry Settings::rejisutory01(std::array<bool, 4>& checks) const {
     return g;
 }
 
-void Settings::rejisutory02(const Geometry& g) {
-    m_backend.save(kEntryWindow, kTop, numberText(g.top));
-    m_backend.save(kEntryWindow, kLeft, numberText(g.left));
+void Settings::rejisutory02(const Geometry& g, bool withPlace) {
+    if (withPlace) {
+        m_backend.save(kEntryWindow, kTop, numberText(g.top));
+        m_backend.save(kEntryWindow, kLeft, numberText(g.left));
+    }
     m_backend.save(kEntryWindow, kHeight, numberText(g.height));
     m_backend.save(kEntryWindow, kWidth, numberText(g.width));
 }
@@ -183,10 +185,12 @@ Geometry Settings::rejisutory03(int& windowState) const {
     return g;
 }
 
-void Settings::rejisutory04(int windowState, const Geometry& normalGeometry) {
+void Settings::rejisutory04(int windowState, const Geometry& normalGeometry, bool withPlace) {
     m_backend.save(kNoticeWindow, kWindowState, core::decimalText(windowState));
-    m_backend.save(kNoticeWindow, kTop, numberText(normalGeometry.top));
-    m_backend.save(kNoticeWindow, kLeft, numberText(normalGeometry.left));
+    if (withPlace) {
+        m_backend.save(kNoticeWindow, kTop, numberText(normalGeometry.top));
+        m_backend.save(kNoticeWindow, kLeft, numberText(normalGeometry.left));
+    }
     m_backend.save(kNoticeWindow, kHeight, numberText(normalGeometry.height));
     m_backend.save(kNoticeWindow, kWidth, numberText(normalGeometry.width));
 }

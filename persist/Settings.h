@@ -35,12 +35,13 @@ public:
     // Stores all four options as "True" or "False", keys "0" to "3" in that order.
     void saveOptions(const std::array<bool, 4>& checks);
 
-    // Entry window: geometry and the four check marks on load, geometry on unload.
+    // Entry window: geometry and the four check marks on load, geometry on unload. Without
+    // withPlace only the size is stored, and the stored top and left stay as they are.
     Geometry rejisutory01(std::array<bool, 4>& checks) const;
-    void rejisutory02(const Geometry& g);
+    void rejisutory02(const Geometry& g, bool withPlace = true);
     // Notification window: geometry and window state (0 normal, 1 minimised, 2 maximised).
     Geometry rejisutory03(int& windowState) const;
-    void rejisutory04(int windowState, const Geometry& normalGeometry);
+    void rejisutory04(int windowState, const Geometry& normalGeometry, bool withPlace = true);
     // Display-name editor: top and left only (height and width of the result stay 0).
     Geometry rejisutory05() const;
     void rejisutory06(const Geometry& g);

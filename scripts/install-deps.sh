@@ -9,16 +9,18 @@ packages=(
     libgtest-dev libgmock-dev
     fp-utils
     fonts-ipafont-gothic
-    # The tests: a private session bus, an X server of their own (and a key press on its windows),
-    # the desktop entries' check, a wall clock set while the program runs.
-    dbus xvfb xauth xdotool desktop-file-utils faketime
+    # The tests: a private session bus, an X server of their own with a window manager and a
+    # panel (and a key press on its windows), the desktop entries' check, a wall clock set while
+    # the program runs.
+    dbus xvfb xauth xdotool openbox trayer desktop-file-utils faketime
 )
-# Only for running on a desktop and for looking at windows without one.
+# Only for running on a desktop and for looking at windows without one. qt6-wayland is Qt's
+# Wayland platform, for a Wayland session without XWayland or a user's QT_QPA_PLATFORM=wayland.
 if [ "${1:-}" = "--desktop" ]; then
-    packages+=(xchm xdg-utils)
+    packages+=(xchm xdg-utils qt6-wayland)
 fi
 if [ "${1:-}" = "--screens" ]; then
-    packages+=(x11-utils imagemagick trayer openbox)
+    packages+=(x11-utils imagemagick)
 fi
 
 missing=()

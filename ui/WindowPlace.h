@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QEvent>
+#include <QList>
+#include <QMargins>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
@@ -12,13 +14,24 @@ namespace mayorin::ui {
 // sees it and as the window manager keeps it on the screen; its size is the size of its inside.
 // QRect(frame corner, inside size) carries both.
 
-// Puts the window's frame corner at place.topLeft() and gives its inside place.size(). Before the
-// window is first shown this asks the window manager to put the frame there, so a window placed at
-// the top of the screen keeps its title bar on the screen.
-inline void placeByFrame(QWidget* w, const QRect& place) {
-    w->move(place.topLeft());
-    w->resize(place.size());
-}
+// Where a window goes on the screens it can be shown on. place is its frame corner and inside size,
+// frame the widths of its title bar and borders, screens the available area of every screen (panels
+// left out) and primary that of the primary screen. A place whose frame lies wholly inside one
+// screen is kept exactly. Any other is made to fit: the inside shrinks to what that screen holds,
+// and the frame moves the least distance that brings it, title bar and all, inside the screen it
+// overlaps most, or inside the primary screen when it overlaps none (a monitor since unplugged).
+QRect placeOnScreens(const QRect& place, const QMargins& frame, const QList<QRect>& screens, const QRect& primary);
+
+// True when the windowing system places windows itself and tells no window where it stands (a
+// native Wayland run): the program then neither applies nor stores window places.
+bool placesBelongToCompositor();
+
+// Puts the window's frame corner at place.topLeft() and gives its inside place.size(), moved and
+// shrunk as placeOnScreens says for the screens of this session. Before the window is first shown
+// this asks the window manager to put the frame there, so a window placed at the top of the screen
+// keeps its title bar on the screen. Returns the place given, or, where places belong to the
+// compositor, only applies the size and returns the place unchanged.
+QRect placeByFrame(QWidget* w, const QRect& place);
 
 // Keeps track of where a window stands in its normal state, so that a maximised or minimised window
 // can say where it will stand again once restored. Made with the window, as its child.

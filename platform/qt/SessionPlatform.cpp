@@ -1,42 +1,167 @@
 #include "platform/qt/SessionPlatform.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLibraryInfo>
+#include <QPluginLoader>
+
 namespace mayorin::platform {
 namespace {
+
+constexpr const char* kNoScreen = "Mayorin。: 画面が見つからないため起動できません。"
+                                  "DISPLAY も WAYLAND_DISPLAY も設定されていません。"
+                                  "デスクトップのセッションの中で起動してください"
+                                  "（画面なしで動かすときは QT_QPA_PLATFORM=offscreen）。";
 
 std::string env(const char* name) {
     const char* value = std::getenv(name);
     return value == nullptr ? std::string() : std::string(value);
 }
 
+bool isWayland(const SessionFacts& facts) {
+    return facts.sessionType == "wayland" || !facts.waylandDisplay.empty();
+}
+
+// The platform names in a request such as "wayland;xcb" or "xcb:nograb", in the order Qt tries them.
+std::vector<std::string> requestedNames(const std::string& request) {
+    std::vector<std::string> names;
+    std::string::size_type start = 0;
+    while (start <= request.size()) {
+        const std::string::size_type end = std::min(request.find(';', start), request.size());
+        const std::string item = request.substr(start, end - start);
+        const std::string name = item.substr(0, item.find(':'));
+        if (!name.empty()) {
+            names.push_back(name);
+        }
+        start = end + 1;
+    }
+    return names;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// The names of the platform plugins in the folders Qt looks in, read from their metadata
+// without loading them; nothing when the command line names a folder of its own.
+std::optional<std::vector<std::string>> installedPlatforms(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "-platformpluginpath" || arg == "--platformpluginpath") {
+            return std::nullopt;
+        }
+    }
+    QStringList folders;
+    if (const QString own = qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH"); !own.isEmpty()) {
+        folders << own;
+    }
+    for (const QString& path :
+         qEnvironmentVariable("QT_PLUGIN_PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
+        folders << path + QStringLiteral("/platforms");
+    }
+    folders << QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms");
+    folders << QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath() + QStringLiteral("/platforms");
+    std::vector<std::string> names;
+    for (const QString& folder : folders) {
+        const QDir dir(folder);
+        for (const QString& file : dir.entryList(QDir::Files)) {
+            const QJsonObject meta =
+                QPluginLoader(dir.filePath(file)).metaData().value(QStringLiteral("MetaData")).toObject();
+            for (const QJsonValue& key : meta.value(QStringLiteral("Keys")).toArray()) {
+                names.push_back(key.toString().toStdString());
+            }
+        }
+    }
+    return names;
+}
+
 } // namespace
 
 std::string platformForSession(const SessionFacts& facts) {
-    if (!facts.qpaPlatform.empty() || facts.platformArgument) {
+    if (!facts.qpaPlatform.empty() || !facts.platformArgument.empty() || !isWayland(facts)) {
         return {};
     }
-    const bool wayland = facts.sessionType == "wayland" || !facts.waylandDisplay.empty();
-    if (!wayland || facts.display.empty()) {
-        return {};
-    }
-    return "xcb";
+    return facts.display.empty() ? "wayland" : "xcb";
 }
 
-void choosePlatformForSession(int argc, char** argv) {
+std::string unusablePlatform(const SessionFacts& facts, const std::string& chosen,
+                             const std::vector<std::string>& installed) {
+    const std::string request = !facts.platformArgument.empty() ? facts.platformArgument
+                                : !chosen.empty()               ? chosen
+                                                                : facts.qpaPlatform;
+    if (request.empty()) {
+        // Qt's own choice is the X server named by DISPLAY (a Wayland session was chosen above).
+        return facts.display.empty() ? kNoScreen : std::string();
+    }
+    std::string missing;     // the first asked-for platform that is not installed
+    std::string unreachable; // the first installed one without its display, and why
+    std::string why;
+    for (const std::string& name : requestedNames(request)) {
+        // Without a list of plugins, every asked-for one counts as there.
+        const bool there = installed.empty() || std::any_of(installed.begin(), installed.end(),
+                                                            [&](const auto& key) { return sameName(key, name); });
+        const bool x11 = sameName(name, "xcb");
+        const bool wayland = name.rfind("wayland", 0) == 0;
+        const bool reachable = x11 ? !facts.display.empty() : wayland ? facts.compositorThere : true;
+        if (there && reachable) {
+            return {};
+        }
+        if (!there && missing.empty()) {
+            missing = name;
+        } else if (there && unreachable.empty()) {
+            unreachable = name;
+            why = x11 ? "DISPLAY が設定されていません" : "Wayland のコンポジタが見つかりません";
+        }
+    }
+    if (!unreachable.empty()) {
+        return "Mayorin。: Qt のプラットフォーム「" + unreachable + "」の画面につなげないため起動できません（" + why +
+               "）。";
+    }
+    if (missing.rfind("wayland", 0) == 0) {
+        return "Mayorin。: Qt の Wayland プラグイン「" + missing +
+               "」がインストールされていないため起動できません。パッケージ qt6-wayland を入れてください。";
+    }
+    std::string names;
+    for (const std::string& key : installed) {
+        names += (names.empty() ? "" : ", ") + key;
+    }
+    return "Mayorin。: Qt のプラットフォーム「" + missing + "」が見つからないため起動できません。使えるもの: " + names +
+           "。";
+}
+
+std::string choosePlatformForSession(int argc, char** argv) {
     SessionFacts facts{env("QT_QPA_PLATFORM"), env("XDG_SESSION_TYPE"), env("WAYLAND_DISPLAY"), env("DISPLAY")};
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         // Qt takes its options with one dash or two, and the value as the next argument.
-        if (arg == "-platform" || arg == "--platform") {
-            facts.platformArgument = true;
+        if ((arg == "-platform" || arg == "--platform") && i + 1 < argc) {
+            facts.platformArgument = argv[i + 1];
         }
     }
+    // Where libwayland looks for the compositor: WAYLAND_DISPLAY, a name in the runtime folder
+    // ("wayland-0" without one) or a path, unless the compositor handed over a socket already.
+    const std::string socket = facts.waylandDisplay.empty() ? "wayland-0" : facts.waylandDisplay;
+    facts.compositorThere =
+        !env("WAYLAND_SOCKET").empty() || QFileInfo::exists(QString::fromStdString(
+                                              socket.front() == '/' ? socket : env("XDG_RUNTIME_DIR") + "/" + socket));
     const std::string platform = platformForSession(facts);
     if (!platform.empty()) {
         setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
     }
+    // Qt's own choice needs no look at the plugins (a few milliseconds): it is the X server's.
+    if (platform.empty() && facts.qpaPlatform.empty() && facts.platformArgument.empty()) {
+        return unusablePlatform(facts, platform, {});
+    }
+    const auto installed = installedPlatforms(argc, argv);
+    return installed ? unusablePlatform(facts, platform, *installed) : std::string();
 }
 
 } // namespace mayorin::platform

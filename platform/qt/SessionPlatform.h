@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,21 +8,31 @@ namespace mayorin::platform {
 
 // What decides the Qt platform the program asks for.
 struct SessionFacts {
-    std::string qpaPlatform;       // QT_QPA_PLATFORM
-    std::string sessionType;       // XDG_SESSION_TYPE
-    std::string waylandDisplay;    // WAYLAND_DISPLAY
-    std::string display;           // DISPLAY: set on a Wayland session when XWayland is there
-    bool platformArgument = false; // -platform on the command line
+    std::string qpaPlatform;      // QT_QPA_PLATFORM
+    std::string sessionType;      // XDG_SESSION_TYPE
+    std::string waylandDisplay;   // WAYLAND_DISPLAY
+    std::string display;          // DISPLAY: set on a Wayland session when XWayland is there
+    std::string platformArgument; // the value of -platform on the command line, "" without
+    bool compositorThere = true;  // the Wayland compositor's socket exists
 };
 
 // The Qt platform to ask for, or "" to leave the choice to Qt. On a Wayland session a window
 // cannot keep itself above others nor place itself, so the notice would open behind other
 // windows and away from where the user left it: the program goes through XWayland ("xcb") when
-// the session has it, unless the user chose a platform.
+// the session has it, unless the user chose a platform. A Wayland session without XWayland gets
+// Qt's Wayland platform.
 std::string platformForSession(const SessionFacts& facts);
 
+// Why Qt could not show a window with the platform it will use (asked for by the user, or chosen
+// by platformForSession), as the Japanese text for standard error; "" when it can. installed: the
+// names of the platform plugins Qt finds. Qt itself would abort instead: no display to connect
+// to, or none of the asked-for platforms installed.
+std::string unusablePlatform(const SessionFacts& facts, const std::string& chosen,
+                             const std::vector<std::string>& installed);
+
 // Reads the facts from the environment and the arguments and, when a platform is to be asked
-// for, sets QT_QPA_PLATFORM. Call before the application object is made.
-void choosePlatformForSession(int argc, char** argv);
+// for, sets QT_QPA_PLATFORM. Call before the application object is made. Returns
+// unusablePlatform's text for the platform plugins installed ("" when a window can be shown).
+std::string choosePlatformForSession(int argc, char** argv);
 
 } // namespace mayorin::platform

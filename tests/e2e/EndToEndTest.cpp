@@ -581,4 +581,61 @@ TEST(EndToEnd, unreadableLineLeavesTheDataFileAsItWas) {
     fs::remove_all(dir);
 }
 
+// Under openbox with a panel along the top, a notification window stored above the screen (where
+// a native Wayland run used to leave it) opens at its own size with its title bar just below the
+// panel, and that is the place stored at the end.
+TEST(EndToEnd, noticeStoredAboveTheScreenOpensBelowATopPanel) {
+    for (const char* tool : {XServer::kXvfb, "/usr/bin/openbox", "/usr/bin/trayer"}) {
+        if (!fs::exists(tool)) {
+            GTEST_SKIP() << tool << " is not installed (Debian packages xvfb, openbox, trayer)";
+        }
+    }
+    XServer x;
+    ASSERT_TRUE(x.running()) << "no free display from :110 to :119";
+    std::vector<std::string> env = inheritedEnvironment();
+    env.push_back("DISPLAY=" + x.display);
+    pid_t wm = spawn({"/usr/bin/openbox"}, env, "/dev/null", "/dev/null");
+    std::this_thread::sleep_for(1s);
+    pid_t panel = spawn({"/usr/bin/trayer", "--edge", "top", "--widthtype", "percent", "--width", "100", "--height",
+                         "26", "--SetPartialStrut", "true", "--SetDockType", "true"},
+                        env, "/dev/null", "/dev/null");
+    std::this_thread::sleep_for(1s);
+
+    const fs::path dir = freshDir();
+    std::ofstream(dir / "Mayorin。保存.txt", std::ios::binary) << DueAlarm(1).before;
+    Program program(dir);
+    fs::create_directories(dir / "config" / "Mayorin");
+    std::ofstream(dir / "config" / "Mayorin" / "Mayorin.ini") << "[form2]\nLeft%20%20=-45\nTop%20%20%20=-450\n";
+    program.start(x.display);
+    ASSERT_TRUE(waitUntil([&] { return logHas(dir, "♪予時刻,"); })) << readFile(dir / "output.txt");
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(program.terminate(), 0) << readFile(dir / "output.txt");
+    killChild(panel);
+    killChild(wm);
+
+    const std::string ini = readFile(dir / "config" / "Mayorin" / "Mayorin.ini");
+    const std::string form2 = ini.substr(ini.find("[form2]"));
+    EXPECT_EQ(form2.substr(0, form2.find("\n\n")), "[form2]\nHeight=3645\nLeft%20%20=0\nTop%20%20%20=390\n"
+                                                   "Width%20=9390\nWindowState=0")
+        << "26 pixels of panel are 390 twips";
+    fs::remove_all(dir);
+}
+
+// Without a screen the program says so in Japanese and ends with an error, before it touches its
+// settings, data file or log; Qt would abort instead. (Each cause and its text: platform_qt_tests.)
+TEST(EndToEnd, withoutAScreenItSaysSoAndEnds) {
+    const fs::path dir = freshDir();
+    copyProgram(dir);
+    pid_t pid = spawn({(dir / "mayorin").string()}, programEnvironment(dir, {"XDG_SESSION_TYPE="}, {}), dir / "out.txt",
+                      dir / "err.txt");
+    EXPECT_EQ(waitForExit(pid, 10s), 1);
+    killChild(pid);
+    EXPECT_EQ(readFile(dir / "err.txt"),
+              "Mayorin。: 画面が見つからないため起動できません。DISPLAY も WAYLAND_DISPLAY も設定されていません。"
+              "デスクトップのセッションの中で起動してください（画面なしで動かすときは QT_QPA_PLATFORM=offscreen）。\n");
+    EXPECT_TRUE(fs::is_empty(dir / "config"));
+    EXPECT_FALSE(fs::exists(dir / "Mayorin。ログ"));
+    fs::remove_all(dir);
+}
+
 } // namespace

@@ -8,19 +8,20 @@
 namespace mayorin::platform {
 namespace {
 
-TEST(SessionPlatformTest, WaylandSessionWithXWaylandGoesThroughXcbUnlessTheUserChose) {
+TEST(SessionPlatformTest, WaylandSessionGoesThroughXWaylandWhenThereUnlessTheUserChose) {
     struct Case {
         SessionFacts facts;
         std::string platform;
     };
     const std::vector<Case> cases = {
         {{"", "wayland", "wayland-0", ":0"}, "xcb"},
-        {{"", "", "wayland-0", ":1"}, "xcb"},   // a session that only sets WAYLAND_DISPLAY
-        {{"", "wayland", "", ":0"}, "xcb"},     // one that only names its type
-        {{"", "wayland", "wayland-0", ""}, ""}, // no XWayland: Qt's own choice
+        {{"", "", "wayland-0", ":1"}, "xcb"},          // a session that only sets WAYLAND_DISPLAY
+        {{"", "wayland", "", ":0"}, "xcb"},            // one that only names its type
+        {{"", "wayland", "wayland-0", ""}, "wayland"}, // no XWayland
+        {{"", "", "wayland-0", ""}, "wayland"},
         {{"wayland", "wayland", "wayland-0", ":0"}, ""},
         {{"offscreen", "wayland", "wayland-0", ":0"}, ""},
-        {{"", "wayland", "wayland-0", ":0", true}, ""}, // -platform on the command line
+        {{"", "wayland", "wayland-0", ":0", "offscreen"}, ""}, // -platform on the command line
         {{"", "x11", "", ":0"}, ""},
         {{"", "tty", "", ""}, ""},
         {{"", "", "", ""}, ""},
@@ -30,6 +31,51 @@ TEST(SessionPlatformTest, WaylandSessionWithXWaylandGoesThroughXcbUnlessTheUserC
             << "QT_QPA_PLATFORM=" << c.facts.qpaPlatform << " XDG_SESSION_TYPE=" << c.facts.sessionType
             << " WAYLAND_DISPLAY=" << c.facts.waylandDisplay << " DISPLAY=" << c.facts.display
             << " -platform=" << c.facts.platformArgument;
+    }
+}
+
+TEST(SessionPlatformTest, NoUsableScreenIsToldInsteadOfAborting) {
+    const std::vector<std::string> plugins = {"offscreen", "xcb", "minimal"};
+    const std::vector<std::string> withWayland = {"offscreen", "xcb", "wayland", "wayland-egl"};
+    const std::string noScreen = "Mayorin。: 画面が見つからないため起動できません。DISPLAY も WAYLAND_DISPLAY "
+                                 "も設定されていません。デスクトップのセッションの中で起動してください"
+                                 "（画面なしで動かすときは QT_QPA_PLATFORM=offscreen）。";
+    const std::string noWaylandPlugin = "Mayorin。: Qt の Wayland プラグイン「wayland」がインストールされていないため"
+                                        "起動できません。パッケージ qt6-wayland を入れてください。";
+    struct Case {
+        SessionFacts facts;
+        std::vector<std::string> installed;
+        std::string said;
+    };
+    const std::vector<Case> cases = {
+        {{"", "", "", ":0"}, plugins, ""},
+        {{"", "", "", ""}, plugins, noScreen},
+        {{"", "tty", "", ""}, withWayland, noScreen},
+        {{"offscreen", "", "", ""}, plugins, ""},
+        {{"", "", "", "", "minimal"}, plugins, ""},
+        {{"", "wayland", "wayland-0", ""}, withWayland, ""},
+        {{"", "wayland", "wayland-0", ""}, plugins, noWaylandPlugin},
+        {{"wayland", "x11", "", ":0"}, plugins, noWaylandPlugin},
+        {{"wayland;xcb", "x11", "", ":0"}, plugins, ""}, // Qt falls back to the next one
+        {{"", "wayland", "wayland-1", "", "", false},
+         withWayland,
+         "Mayorin。: Qt のプラットフォーム「wayland」の画面につなげないため起動できません（Wayland "
+         "のコンポジタが見つかりません）。"},
+        {{"xcb:nograb", "wayland", "wayland-0", ""},
+         plugins,
+         "Mayorin。: Qt のプラットフォーム「xcb」の画面につなげないため起動できません（DISPLAY "
+         "が設定されていません）。"},
+        {{"vnc", "", "", ":0"},
+         plugins,
+         "Mayorin。: Qt のプラットフォーム「vnc」が見つからないため起動できません。使えるもの: offscreen, xcb, "
+         "minimal。"},
+        {{"vnc", "", "", ":0"}, {}, ""}, // no plugin list to go by
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(unusablePlatform(c.facts, platformForSession(c.facts), c.installed), c.said)
+            << "QT_QPA_PLATFORM=" << c.facts.qpaPlatform << " XDG_SESSION_TYPE=" << c.facts.sessionType
+            << " WAYLAND_DISPLAY=" << c.facts.waylandDisplay << " DISPLAY=" << c.facts.display
+            << " -platform=" << c.facts.platformArgument << " plugins=" << c.installed.size();
     }
 }
 

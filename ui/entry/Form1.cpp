@@ -28,6 +28,7 @@
 #include "ui/names/Form3.h"
 #include "ui/tray/Help.h"
 #include "ui/ListMouse.h"
+#include "ui/Accessibility.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlace.h"
 #include "platform/qt/QtText.h"
@@ -103,6 +104,7 @@ QStringList timerMinutes() {
 } // namespace
 
 Form1::Form1(UiContext& ctx) : m_ctx(ctx) {
+    announceComboBoxesByName();
     setObjectName("Form1");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Mayorin。予約作成");
@@ -248,6 +250,22 @@ void Form1::buildControls() {
     m_list->setGeometry(0, px(2160), px(5055), px(960));
     m_list->viewport()->installEventFilter(this);
 
+    // Screen readers announce each box by the label beside it: a number box by its unit, with the
+    // caption of its pair (hour and minute, month and day) after it.
+    nameByLabel(m_combo1[3], m_label[4]);
+    nameByLabel(m_combo1[4], m_label[7], m_label[14]->text());
+    nameByLabel(m_combo1[5], m_label[8], m_label[14]->text());
+    nameByLabel(m_combo1[6], m_label[11], m_label[15]->text());
+    nameByLabel(m_combo1[7], m_label[12], m_label[15]->text());
+    nameByLabel(m_combo1[8], m_label[16]);
+    nameByLabel(m_combo2[3], m_label[9]);
+    nameByLabel(m_combo2[4], m_label[1], m_label[13]->text());
+    nameByLabel(m_combo2[5], m_label[2], m_label[13]->text());
+    nameByLabel(m_combo2[6], m_label[5], m_label[3]->text());
+    nameByLabel(m_combo2[7], m_label[6], m_label[3]->text());
+    nameByLabel(m_combo2[8], m_label[0]);
+    nameByLabel(m_list, m_label[18]);
+
     m_timer = new QTimer(this);
     m_timer->setObjectName("Timer1");
     m_timer->setInterval(100);
@@ -366,9 +384,7 @@ void Form1::formLoad() {
         for (int i = 0; i < 4; ++i) {
             m_settei_suru[i]->setChecked(checks[i]);
         }
-        const QRect placed(px(g.left), px(g.top), px(g.width), px(g.height));
-        m_place->setPlaced(placed);
-        placeByFrame(this, placed);
+        m_place->setPlaced(placeByFrame(this, QRect(px(g.left), px(g.top), px(g.width), px(g.height))));
         // An editor opened before this window keeps the other side's item disabled.
         if (env.st.HistoryEditorState == "作業中") {
             const int side = env.st.HistorySideEdited > 0 ? 1 : 0;
@@ -395,7 +411,8 @@ void Form1::formUnload() {
         g.left = r.x() * kTwipsPerPixel;
         g.height = r.height() * kTwipsPerPixel;
         g.width = r.width() * kTwipsPerPixel;
-        m_ctx.settings.rejisutory02(g);
+        // Where the compositor places windows, the place read back is not where the window stood.
+        m_ctx.settings.rejisutory02(g, !placesBelongToCompositor());
         env.log.kiloku("△予約　," + core::dateTimeText(env) + ",,,予約画面を閉じる,,,,,");
     });
     // Whatever failed above, the window is closed from here on.

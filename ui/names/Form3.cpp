@@ -22,7 +22,9 @@
 #include "ui/entry/Form1.h"
 #include "ui/names/Form3Window.h"
 #include "ui/ListMouse.h"
+#include "ui/Accessibility.h"
 #include "ui/Twips.h"
+#include "ui/WindowPlace.h"
 #include "platform/qt/QtText.h"
 
 namespace mayorin::ui {
@@ -114,6 +116,9 @@ Form3::Form3(UiContext& ctx) : QWidget(nullptr), m_ctx(ctx) {
     connect(m_list, &QListWidget::itemSelectionChanged, this,
             [this] { core::guarded(m_ctx.env.errors, kBHyouji3, [&] { bHyouji3(); }); });
 
+    // The box holds a display name to add; the list is named after its frame as the editor opens.
+    nameByCaption(m_text, QStringLiteral("表示名"));
+
     setFixedSize(px(4800), px(3735) + 6);
 }
 
@@ -146,8 +151,9 @@ void Form3::load() {
         m_ctx.env.log.kiloku("▽編集　," + core::dateTimeText(m_ctx.env) + ",,,履歴編集画面の表示," + sideText +
                              ",タイマー履歴数=" + std::to_string(st.NameHistoryCount[0]) +
                              ",予定履歴数=" + std::to_string(st.NameHistoryCount[1]) + ",,");
+        nameByCaption(m_list, m_frame->title());
         const persist::Geometry g = m_ctx.settings.rejisutory05();
-        move(px(g.left), px(g.top));
+        placeByFrame(this, QRect(QPoint(px(g.left), px(g.top)), size()));
         rireki_syoki();
     });
 }
@@ -495,10 +501,13 @@ void Form3::Form_Unload() {
     core::guarded(m_ctx.env.errors, kFormUnload, [&] {
         auto& st = m_ctx.env.st;
         setEntryEditorItemEnabled(m_ctx, 1 - m_side, true);
-        persist::Geometry g;
-        g.top = twips(y());
-        g.left = twips(x());
-        m_ctx.settings.rejisutory06(g);
+        // Where the compositor places windows, the place read back is not where the window stood.
+        if (!placesBelongToCompositor()) {
+            persist::Geometry g;
+            g.top = twips(y());
+            g.left = twips(x());
+            m_ctx.settings.rejisutory06(g);
+        }
         m_ctx.env.log.kiloku("△編集　," + core::dateTimeText(m_ctx.env) + ",,,履歴編集画面を閉じる," + kakunin() +
                              ",タイマー履歴数=" + std::to_string(st.NameHistoryCount[0]) +
                              ",予定履歴数=" + std::to_string(st.NameHistoryCount[1]) + ",,");

@@ -5,6 +5,7 @@
 #include "core/Store.h"
 #include "core/TextValue.h"
 #include "notify/Recalc.h"
+#include "ui/Accessibility.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlace.h"
 #include "platform/qt/QtText.h"
@@ -46,9 +47,6 @@ constexpr const char* kClosed = "休業中";
 
 // The window's design place and size in twips.
 constexpr persist::Geometry kDesign{105, 1000, 3645, 9390};
-// How much of the window must lie on a screen for it to count as seen: its title and a button.
-const QSize kMinSeen{160, 40};
-
 
 void placeTwips(QWidget* w, double left, double top, double width, double height) {
     w->setGeometry(px(left), px(top), px(width), px(height));
@@ -128,6 +126,7 @@ core::Env withErrors(const core::Env& env, platform::ErrorSink& errors) {
 } // namespace
 
 Form2::Form2(UiContext& ctx) : QWidget(nullptr, Qt::Window), m_ctx(ctx) {
+    announceComboBoxesByName();
     setObjectName("Form2");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kCaption);
@@ -189,6 +188,10 @@ Form2::Form2(UiContext& ctx) : QWidget(nullptr, Qt::Window), m_ctx(ctx) {
     placeTwips(m_label1[2], 6960, 3360, 255, 255);
     placeTwips(m_command1[2], 7320, 3360, 1095, 375);
 
+    // Screen readers announce the extension box by its label, the list by the window's caption.
+    nameByLabel(m_combo1, m_label1[3], m_label1[2]->text());
+    nameByCaption(m_list, kCaption);
+
     connect(m_list, &QListWidget::itemSelectionChanged, this, [this] { List1_Click(); });
 
     m_timer1 = new QTimer(this);
@@ -234,10 +237,15 @@ void Form2::Form_Load() {
         int state = 0;
         const persist::Geometry g = m_ctx.settings.rejisutory03(state);
         m_loadedTwips = g;
-        // Placed by its frame: at the top of the screen its title bar stays on the screen.
-        placeByFrame(this, QRect(px(g.left), px(g.top), px(g.width), px(g.height)));
-        keepOnScreen();
-        m_place->setPlaced(QRect(pos(), size()));
+        // A window saved with a size of nothing would announce every notice where nobody sees it:
+        // it opens at its design size instead.
+        if (px(g.width) < 1 || px(g.height) < 1) {
+            m_loadedTwips.width = kDesign.width;
+            m_loadedTwips.height = kDesign.height;
+        }
+        // Placed by its frame, inside the screen: its title bar is always within reach.
+        m_place->setPlaced(
+            placeByFrame(this, QRect(px(g.left), px(g.top), px(m_loadedTwips.width), px(m_loadedTwips.height))));
         // 1 minimised, 2 maximised; anything else opens the window in its normal state.
         m_loadedState = (state == 1 || state == 2) ? state : 0;
         b_hyouji();
@@ -256,7 +264,8 @@ void Form2::Form_Unload() {
         env.st.NoticeSoundCounter = 0;
         const Qt::WindowStates s = windowState();
         const int state = s.testFlag(Qt::WindowMinimized) ? 1 : s.testFlag(Qt::WindowMaximized) ? 2 : 0;
-        m_ctx.settings.rejisutory04(state, normalGeometryTwips());
+        // Where the compositor places windows, the place read back is not where the window stood.
+        m_ctx.settings.rejisutory04(state, normalGeometryTwips(), !placesBelongToCompositor());
         env.log.kiloku("△お知ら," + core::byouModosu(env, core::decimalText(core::genByou(env)), 3) +
                        ",,,お知らせ画面を閉じる,,,,,");
         env.st.NoticeWindowState = kClosed;
@@ -264,29 +273,6 @@ void Form2::Form_Unload() {
     if (m_ctx.notice == this) {
         m_ctx.notice = nullptr;
     }
-}
-
-void Form2::keepOnScreen() {
-    // A window saved on a screen that is gone, or with a size of nothing, would announce every
-    // notice where nobody sees it: it comes back at its design place and size instead.
-    if (width() < 1 || height() < 1) {
-        m_loadedTwips.width = kDesign.width;
-        m_loadedTwips.height = kDesign.height;
-        resize(px(kDesign.width), px(kDesign.height));
-    }
-    const QRect r(pos(), size());
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect seen = r.intersected(screen->availableGeometry());
-        if (seen.width() >= std::min(r.width(), kMinSeen.width()) &&
-            seen.height() >= std::min(r.height(), kMinSeen.height())) {
-            return;
-        }
-    }
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    const QPoint origin = primary ? primary->availableGeometry().topLeft() : QPoint();
-    m_loadedTwips.left = kDesign.left;
-    m_loadedTwips.top = kDesign.top;
-    move(origin + QPoint(px(kDesign.left), px(kDesign.top)));
 }
 
 persist::Geometry Form2::normalGeometryTwips() const {

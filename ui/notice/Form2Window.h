@@ -62,7 +62,6 @@ private:
     bool hasSelection() const;
     int selectedNotice() const;
     // Brings a window restored outside every screen, or restored without a size, back into view.
-    void keepOnScreen();
     // The geometry to save: the normal-state geometry in twips, keeping the twips it was loaded
     // with where the pixels did not change.
     persist::Geometry normalGeometryTwips() const;

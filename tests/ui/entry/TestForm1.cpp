@@ -690,18 +690,18 @@ private slots:
         p->backend.save("settei", "0", "false");
         p->backend.save("settei", "2", "0");
         p->backend.save("form1", "Top   ", "1500");
-        p->backend.save("form1", "Left  ", "3000");
+        p->backend.save("form1", "Left  ", "1500");
         p->backend.save("form1", "Height", "6000");
-        p->backend.save("form1", "Width ", "12000");
+        p->backend.save("form1", "Width ", "9000");
         open();
         QVERIFY(!action("settei_suru_0")->isChecked());
         QVERIFY(action("settei_suru_1")->isChecked());
         QVERIFY(!action("settei_suru_2")->isChecked());
         QVERIFY(action("settei_suru_3")->isChecked());
-        QCOMPARE(w->pos(), QPoint(200, 100));
-        QCOMPARE(w->size(), QSize(800, 400));
+        QCOMPARE(w->pos(), QPoint(100, 100));
+        QCOMPARE(w->size(), QSize(600, 400));
         // The list follows the window: height - 2800, width - 100 twips.
-        QTRY_COMPARE(list()->size(), QSize(793, 213));
+        QTRY_COMPARE(list()->size(), QSize(593, 213));
         w->resize(700, 200); // 3000 twips high: the height stays
         QTRY_COMPARE(list()->size(), QSize(693, 213));
         w->move(10, 20);
