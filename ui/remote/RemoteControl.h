@@ -18,6 +18,8 @@ inline constexpr const char* kInterface = "example.mayorin.Mayorin";
 // during which the program reported an error.
 inline constexpr const char* kRefusedError = "example.mayorin.Mayorin.Error.Refused";
 inline constexpr const char* kFailedError = "example.mayorin.Mayorin.Error.Failed";
+// What a caller is told from the start of the shut-down until the process is gone.
+inline constexpr const char* kEndingMessage = "Mayorin。は終了するところです。";
 
 // The running instance's remote control on the session bus. Every add takes the texts a user
 // types into the panels and goes through the panels' own add; its result is the new
@@ -29,10 +31,14 @@ class RemoteControl final : public QObject, protected QDBusContext {
 
 public:
     explicit RemoteControl(UiContext& ctx, QObject* parent = nullptr);
+    // Lets the name go first, then answers the calls that reached this program before that with
+    // kEndingMessage, and only then withdraws the object: no caller meets a missing object.
     ~RemoteControl() override;
 
-    // Exports the object and takes the bus name. False when the bus is not connected or
-    // another instance holds the name; the program then runs without remote control.
+    // Exports the object and takes the bus name. When another process holds the name, says so on
+    // standard error and waits in the bus's queue for it: the name comes to this program as soon
+    // as the other lets it go. False when the bus is not connected; the program then runs
+    // without remote control.
     bool registerOn(QDBusConnection bus);
 
 public Q_SLOTS:
@@ -58,7 +64,7 @@ private:
     bool refuseWhenEnding();
 
     UiContext& m_ctx;
-    QString m_connection; // the connection holding the name, empty when none
+    QString m_connection; // the connection holding the name or queued for it, empty when none
 };
 
 } // namespace mayorin::ui
