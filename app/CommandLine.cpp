@@ -135,13 +135,23 @@ bool splitAtColon(const std::string& text, std::string& hours, std::string& minu
 
 // Whether the running instance holds its name. Asked of the bus directly: the bus's own
 // interface object of Qt listens to name changes, which a short-lived client does not need.
-bool instanceRunning(QDBusConnection& bus) {
+QDBusMessage askBus(QDBusConnection& bus, const char* method, const QString& name) {
     QDBusMessage ask =
         QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-    ask << QString::fromLatin1(ui::kBusName);
-    const QDBusMessage reply = bus.call(ask, QDBus::Block, kCallTimeoutMs);
+                                       QStringLiteral("org.freedesktop.DBus"), QString::fromLatin1(method));
+    ask << name;
+    return bus.call(ask, QDBus::Block, kCallTimeoutMs);
+}
+
+// Whether the name (by default the running instance's) has an owner.
+bool instanceRunning(QDBusConnection& bus, const QString& name = QString::fromLatin1(ui::kBusName)) {
+    const QDBusMessage reply = askBus(bus, "NameHasOwner", name);
     return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
+}
+
+// The connection that holds the instance's name now; another instance may be waiting for it.
+QString instanceConnection(QDBusConnection& bus) {
+    return askBus(bus, "GetNameOwner", QString::fromLatin1(ui::kBusName)).arguments().value(0).toString();
 }
 
 // The session bus with the running instance on it, or the exit status saying why not.
@@ -422,6 +432,7 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
     }
     QDBusMessage reply;
     std::optional<int> failed;
+    QString quitting; // the instance told to quit
     switch (m_action) {
     case Action::Open:
         failed = call(bus, "Open", {}, reply);
@@ -439,6 +450,7 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
         failed = call(bus, "List", {}, reply);
         break;
     case Action::Quit:
+        quitting = instanceConnection(bus);
         failed = call(bus, "Quit", {}, reply);
         break;
     default:
@@ -456,7 +468,7 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
     } else if (m_action == Action::Quit) {
         // Done once the instance is gone: its data file is written and its end is logged.
         QDeadlineTimer deadline(kQuitWaitMs);
-        while (instanceRunning(bus)) {
+        while (instanceRunning(bus, quitting.isEmpty() ? QString::fromLatin1(ui::kBusName) : quitting)) {
             if (deadline.hasExpired()) {
                 out(stderr, kStillRunning);
                 return kRefused;
