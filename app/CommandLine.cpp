@@ -93,8 +93,7 @@ bool displayAvailable(int argc, char* argv[]) {
     }
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
-        if (a == "-platform" || a == "--platform" || a.rfind("-platform=", 0) == 0 ||
-            a.rfind("--platform=", 0) == 0) {
+        if (a == "-platform" || a == "--platform" || a.rfind("-platform=", 0) == 0 || a.rfind("--platform=", 0) == 0) {
             return true;
         }
     }
@@ -219,9 +218,11 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
     static const std::set<std::string> kFlags = {"open", "list", "quit", "help", "version", "once"};
     // The options QApplication and its platforms read.
     static const std::set<std::string> kQtWithValue = {
-        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon", "qwindowtitle",
-        "session",  "display",            "geometry",      "title",  "icon",            "style",       "stylesheet",
-        "name",     "visual",             "qmljsdebugger"};
+        "platform",        "platformpluginpath", "platformtheme", "plugin",
+        "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+        "display",         "geometry",           "title",         "icon",
+        "style",           "stylesheet",         "name",          "visual",
+        "qmljsdebugger"};
     static const std::set<std::string> kQtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
     std::map<std::string, std::string> given;
     std::vector<std::string> positional;

@@ -302,9 +302,9 @@ TEST(RemoteEndToEnd, fullTableRefusesAtOnceAndTheShutDownAnswersInItsOwnWords) {
         EXPECT_TRUE(a == full || a == kEnding || a == kNotRunning) << a;
     }
     const std::vector<std::string> stored = decodeLines(readFile(program.dataFile()));
-    EXPECT_TRUE(std::none_of(stored.begin(), stored.end(),
-                             [](const std::string& l) { return l.find("新しい名前") != std::string::npos; }))
-        << "no history entry";
+    EXPECT_TRUE(std::none_of(stored.begin(), stored.end(), [](const std::string& l) {
+        return l.find("新しい名前") != std::string::npos;
+    })) << "no history entry";
 }
 
 // A data file that can no longer be written: the caller hears of it at once, and the program then

@@ -576,8 +576,7 @@ void Form1::hyouji_jikan() {
 // ---- Adding ----
 
 void Form1::Command1_Click(int side) {
-    core::guarded(m_ctx.env.errors, kCommand1Click,
-                  [&] { addReservation(m_ctx, m_ctx.env, panelTexts(side)); });
+    core::guarded(m_ctx.env.errors, kCommand1Click, [&] { addReservation(m_ctx, m_ctx.env, panelTexts(side)); });
 }
 
 PanelTexts Form1::panelTexts(int side) const {

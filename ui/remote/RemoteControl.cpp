@@ -87,9 +87,9 @@ bool RemoteControl::registerOn(QDBusConnection bus) {
     if (!bus.registerObject(QString::fromLatin1(kObjectPath), this, QDBusConnection::ExportAllSlots)) {
         return false;
     }
-    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus.interface()->registerService(
-        QString::fromLatin1(kBusName), QDBusConnectionInterface::QueueService,
-        QDBusConnectionInterface::DontAllowReplacement);
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
+        bus.interface()->registerService(QString::fromLatin1(kBusName), QDBusConnectionInterface::QueueService,
+                                         QDBusConnectionInterface::DontAllowReplacement);
     if (!reply.isValid()) {
         bus.unregisterObject(QString::fromLatin1(kObjectPath));
         return false;
@@ -102,8 +102,7 @@ bool RemoteControl::registerOn(QDBusConnection bus) {
 }
 
 bool RemoteControl::refuseWhenEnding() {
-    const bool ending =
-        m_ctx.env.st.ErrorCount > 0 || (m_ctx.resident != nullptr && m_ctx.resident->isShuttingDown());
+    const bool ending = m_ctx.env.st.ErrorCount > 0 || (m_ctx.resident != nullptr && m_ctx.resident->isShuttingDown());
     if (ending && calledFromDBus()) {
         sendErrorReply(QString::fromLatin1(kRefusedError), QString::fromUtf8(kEndingMessage));
     }
@@ -152,9 +151,9 @@ QString RemoteControl::add(int side, bool everyTime, const QStringList& fields, 
                                                [&] { return addReservation(m_ctx, call.env, panel, true); });
     if (!failures.reports.empty()) {
         const auto& first = failures.reports.front();
-        sendErrorReply(QString::fromLatin1(kFailedError),
-                       QString::fromUtf8(kAddFailed) + QStringLiteral("\nエラー番号 %1　").arg(first.code) +
-                           platform::qtext(first.description));
+        sendErrorReply(QString::fromLatin1(kFailedError), QString::fromUtf8(kAddFailed) +
+                                                              QStringLiteral("\nエラー番号 %1　").arg(first.code) +
+                                                              platform::qtext(first.description));
         QMetaObject::invokeMethod(
             this,
             [this, reports = failures.reports] {
