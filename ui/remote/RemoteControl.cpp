@@ -74,6 +74,7 @@ RemoteControl::~RemoteControl() {
         QDBusConnection bus(m_connection);
         // Calls routed to the name before the bus took it back are already queued here (the bus
         // keeps the order of its messages); the shut-down has begun, so each gets kEndingMessage.
+        m_closing = true;
         bus.unregisterService(QString::fromLatin1(kBusName));
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
         bus.unregisterObject(QString::fromLatin1(kObjectPath));
@@ -102,7 +103,8 @@ bool RemoteControl::registerOn(QDBusConnection bus) {
 }
 
 bool RemoteControl::refuseWhenEnding() {
-    const bool ending = m_ctx.env.st.ErrorCount > 0 || (m_ctx.resident != nullptr && m_ctx.resident->isShuttingDown());
+    const bool ending =
+        m_closing || m_ctx.env.st.ErrorCount > 0 || (m_ctx.resident != nullptr && m_ctx.resident->isShuttingDown());
     if (ending && calledFromDBus()) {
         sendErrorReply(QString::fromLatin1(kRefusedError), QString::fromUtf8(kEndingMessage));
     }
