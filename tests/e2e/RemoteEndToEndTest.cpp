@@ -280,13 +280,11 @@ TEST(RemoteEndToEnd, fullTableRefusesAtOnceAndTheShutDownAnswersInItsOwnWords) {
     const std::string file = readFile(program.dataFile());
     const std::vector<std::string> log = program.log();
     const std::string full = "予約の数が上限の32767件に達しているため、追加できません。\n";
-    for (int i = 0; i < 2; ++i) {
-        const auto asked = steady_clock::now();
-        const Result refused = program.cli({"--timer", "0:05", "新しい名前"});
-        EXPECT_LT(steady_clock::now() - asked, 2s);
-        EXPECT_EQ(refused.status, 1);
-        EXPECT_EQ(refused.err, full);
-    }
+    const auto asked = steady_clock::now();
+    const Result refused = program.cli({"--timer", "0:05", "新しい名前"});
+    EXPECT_LT(steady_clock::now() - asked, 2s);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, full);
     EXPECT_EQ(readFile(program.dataFile()), file);
     EXPECT_EQ(program.log(), log);
 
@@ -333,12 +331,9 @@ TEST(RemoteEndToEnd, busNameHeldElsewhereIsWaitedFor) {
     holder.start();
     Program waiting;
     waiting.launch();
-    ASSERT_TRUE(waitUntil([&] { return waiting.output().find("example.mayorin.Mayorin") != std::string::npos; }))
-        << waiting.output();
-    EXPECT_NE(waiting.output().find("Mayorin。: D-Bus の名前 example.mayorin.Mayorin は別のプロセスが使用しています。"
-                                    "空きしだい使用します。それまでリモート操作は使えません。\n"),
-              std::string::npos)
-        << waiting.output();
+    const std::string said = "Mayorin。: D-Bus の名前 example.mayorin.Mayorin は別のプロセスが使用しています。"
+                             "空きしだい使用します。それまでリモート操作は使えません。\n";
+    ASSERT_TRUE(waitUntil([&] { return waiting.output().find(said) != std::string::npos; })) << waiting.output();
     EXPECT_EQ(holder.cli({"--quit"}).status, 0);
     EXPECT_EQ(holder.waitForEnd(), 0);
     ASSERT_TRUE(waitUntil([&] { return waiting.cli({"--timer", "0:05", "卵"}).status == 0; }));

@@ -128,19 +128,6 @@ private slots:
         p.reset();
     }
 
-    // A second one waits for the name and takes it once the first lets it go.
-    void secondInstanceQueuesForTheName() {
-        Program other;
-        ui::RemoteControl second(other.ctx);
-        QVERIFY(second.registerOn(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "second-instance")));
-        call("AddTimer", {"0", "5", "卵"});
-        QCOMPARE(p->st.ReservationCount, std::int16_t(1));
-        remote.reset();
-        QCOMPARE(call("List").arguments().value(0).toStringList(), QStringList());
-        call("AddTimer", {"0", "5", "卵"});
-        QCOMPARE(other.st.ReservationCount, std::int16_t(1));
-    }
-
     // The same texts, once typed into a panel of the entry window and once sent over the bus,
     // give the same data file, the same log, the same list and the same name lists.
     void addsAsTheEntryWindowDoes_data() {
