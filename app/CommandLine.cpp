@@ -83,7 +83,8 @@ constexpr const char* kStillRunning = "Mayorin。の終了を確認できませ�
 constexpr const char* kCannotStartHere =
     "Mayorin。は起動していません。画面（ディスプレイ）が無いため、ここからは起動できません。\n";
 
-// Whether a start could show windows: a display to connect to, or a platform chosen for Qt.
+// Whether a start could show windows: a display to connect to, or a platform or display chosen
+// for Qt.
 bool displayAvailable(int argc, char* argv[]) {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         const char* value = std::getenv(name);
@@ -92,8 +93,10 @@ bool displayAvailable(int argc, char* argv[]) {
         }
     }
     for (int i = 1; i < argc; ++i) {
-        const std::string_view a = argv[i];
-        if (a == "-platform" || a == "--platform" || a.rfind("-platform=", 0) == 0 || a.rfind("--platform=", 0) == 0) {
+        std::string_view a = argv[i];
+        a.remove_prefix(a.rfind("--", 0) == 0 ? 2 : a.rfind('-', 0) == 0 ? 1 : 0);
+        const std::string_view name = a.substr(0, a.find('='));
+        if (name == "platform" || name == "display") {
             return true;
         }
     }
