@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include <QThread>
 
 #include "core/Env.h"
+#include "core/TextValue.h"
 #include "ui/remote/RemoteControl.h"
 
 namespace mayorin::app {
@@ -26,7 +28,7 @@ constexpr int kCallTimeoutMs = 10000;
 constexpr int kQuitWaitMs = 15000;
 
 constexpr const char* kUsage = "使い方: mayorin [--open | --list | --quit | --help | --version]\n"
-                               "        mayorin --timer H:MM[:SS] [--rest H:MM[:SS]] [--repeat N] 表示名\n"
+                               "        mayorin --timer H:MM[:SS] [--repeat N [--rest H:MM[:SS]]] 表示名\n"
                                "        mayorin --at HH:MM [--day D | --date M/D | --weekdays 曜日] [--once] 表示名\n"
                                "詳しくは mayorin --help をご覧ください。\n";
 
@@ -35,15 +37,17 @@ constexpr const char* kHelp =
     "オプションを付けずに起動すると、タスクトレイに常駐して予定をお知らせします。\n"
     "オプションを付けると、起動中の Mayorin。を操作して、すぐに戻ります。\n"
     "時間と数値は予約画面に入力するときと同じ書き方で、同じように直されます。\n"
+    "全角の数字と「：」も半角と同じに読みます（例: ０：３０）。\n"
     "\n"
     "  --open\n"
-    "      予約画面を開きます。起動していなければ、起動してから開きます。\n"
+    "      予約画面を開きます。起動していなければ、起動してから開きます（起動には画面が必要です）。\n"
     "      例: mayorin --open\n"
     "  --timer H:MM[:SS] 表示名\n"
     "      タイマーを開始します（開始→終了迄の時間）。\n"
     "      例: mayorin --timer 0:25 作業\n"
     "  --timer H:MM[:SS] --rest H:MM[:SS] --repeat N 表示名\n"
     "      繰返しタイマーを開始します（終了→開始迄の休憩時間と繰り返し回数）。\n"
+    "      --rest は --repeat と一緒に指定します。\n"
     "      例: mayorin --timer 0:25 --rest 0:05 --repeat 4 作業\n"
     "  --at HH:MM [--day D | --date M/D | --weekdays 曜日] [--once] 表示名\n"
     "      時刻に予定を予約します。--day は毎月の日、--date は月日、--weekdays は曜日です。\n"
@@ -66,7 +70,8 @@ constexpr const char* kHelp =
     "      例: mayorin --version\n"
     "\n"
     "表示名は最後に書きます。「-」で始まる表示名は「--」の後に書きます（例: mayorin --timer 0:05 -- -休憩-）。\n"
-    "表示名に半角の「,」と「'」は使えません。\n"
+    "表示名に半角の「,」と「'」は使えません。表示名は256文字までです。\n"
+    "-platform などの Qt のオプションはそのまま Qt に渡します。\n"
     "\n"
     "終了コード: 0 完了 / 1 受け付けられなかった（理由を表示します） / 2 使い方の誤り /\n"
     "            3 起動していない、またはリモート操作が使えない\n";
@@ -75,6 +80,28 @@ constexpr const char* kNoBus = "リモート操作は使用できません。D-B
 constexpr const char* kNotRunning = "Mayorin。は起動していません。\n";
 constexpr const char* kNoAnswer = "Mayorin。から応答がありません。\n";
 constexpr const char* kStillRunning = "Mayorin。の終了を確認できませんでした。\n";
+constexpr const char* kCannotStartHere =
+    "Mayorin。は起動していません。画面（ディスプレイ）が無いため、ここからは起動できません。\n";
+
+// Whether a start could show windows: a display to connect to, or a platform or display chosen
+// for Qt.
+bool displayAvailable(int argc, char* argv[]) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return true;
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        std::string_view a = argv[i];
+        a.remove_prefix(a.rfind("--", 0) == 0 ? 2 : a.rfind('-', 0) == 0 ? 1 : 0);
+        const std::string_view name = a.substr(0, a.find('='));
+        if (name == "platform" || name == "display") {
+            return true;
+        }
+    }
+    return false;
+}
 
 // Everything the command line prints is UTF-8.
 void out(std::FILE* stream, std::string_view text) {
@@ -110,13 +137,23 @@ bool splitAtColon(const std::string& text, std::string& hours, std::string& minu
 
 // Whether the running instance holds its name. Asked of the bus directly: the bus's own
 // interface object of Qt listens to name changes, which a short-lived client does not need.
-bool instanceRunning(QDBusConnection& bus) {
+QDBusMessage askBus(QDBusConnection& bus, const char* method, const QString& name) {
     QDBusMessage ask =
         QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-    ask << QString::fromLatin1(ui::kBusName);
-    const QDBusMessage reply = bus.call(ask, QDBus::Block, kCallTimeoutMs);
+                                       QStringLiteral("org.freedesktop.DBus"), QString::fromLatin1(method));
+    ask << name;
+    return bus.call(ask, QDBus::Block, kCallTimeoutMs);
+}
+
+// Whether the name (by default the running instance's) has an owner.
+bool instanceRunning(QDBusConnection& bus, const QString& name = QString::fromLatin1(ui::kBusName)) {
+    const QDBusMessage reply = askBus(bus, "NameHasOwner", name);
     return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
+}
+
+// The connection that holds the instance's name now; another instance may be waiting for it.
+QString instanceConnection(QDBusConnection& bus) {
+    return askBus(bus, "GetNameOwner", QString::fromLatin1(ui::kBusName)).arguments().value(0).toString();
 }
 
 // The session bus with the running instance on it, or the exit status saying why not.
@@ -149,6 +186,13 @@ std::optional<int> call(QDBusConnection& bus, const char* method, const QVariant
         out(stderr, kNotRunning);
         return CommandLine::kNoInstance;
     }
+    // The instance went away while the call was on its way: it was shutting down.
+    const bool lost = name == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+                      name == QLatin1String("org.freedesktop.DBus.Error.Disconnected");
+    if (name == QLatin1String("org.freedesktop.DBus.Error.UnknownObject") || (lost && !instanceRunning(bus))) {
+        out(stderr, std::string(ui::kEndingMessage) + "\n");
+        return CommandLine::kRefused;
+    }
     if (name == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
         name == QLatin1String("org.freedesktop.DBus.Error.Timeout")) {
         out(stderr, kNoAnswer);
@@ -171,16 +215,18 @@ QVariantList texts(const std::vector<std::string>& values) {
 CommandLine CommandLine::parse(int argc, char* argv[]) {
     CommandLine cl;
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
-    bool ours = false;
-    for (const auto& a : args) {
-        ours = ours || a.rfind("--", 0) == 0 || a == "-h";
-    }
-    if (!ours) {
-        return cl; // started as always; Qt reads its own options
-    }
+    bool ours = false; // an option of this program, or "--", was given
 
     static const std::set<std::string> kWithValue = {"timer", "rest", "repeat", "at", "day", "date", "weekdays"};
     static const std::set<std::string> kFlags = {"open", "list", "quit", "help", "version", "once"};
+    // The options QApplication and its platforms read.
+    static const std::set<std::string> kQtWithValue = {
+        "platform",        "platformpluginpath", "platformtheme", "plugin",
+        "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+        "display",         "geometry",           "title",         "icon",
+        "style",           "stylesheet",         "name",          "visual",
+        "qmljsdebugger"};
+    static const std::set<std::string> kQtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
     std::map<std::string, std::string> given;
     std::vector<std::string> positional;
     auto fail = [&cl](std::string why) {
@@ -191,26 +237,39 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--") {
+            ours = true;
             positional.insert(positional.end(), args.begin() + static_cast<long>(i) + 1, args.end());
             break;
         }
         if (a == "-h") {
+            ours = true;
             given["help"];
             continue;
         }
-        if (a.rfind("--", 0) != 0) {
-            if (a.size() > 1 && a[0] == '-') {
-                return fail("不明なオプションです: " + a);
-            }
+        if (a.size() < 2 || a[0] != '-') {
             positional.push_back(a);
             continue;
         }
-        std::string name = a.substr(2);
+        const bool twoDashes = a[1] == '-';
+        std::string name = a.substr(twoDashes ? 2 : 1);
         std::optional<std::string> inlineValue;
         if (const auto eq = name.find('='); eq != std::string::npos) {
             inlineValue = name.substr(eq + 1);
             name = name.substr(0, eq);
         }
+        // Qt's own options, with one dash or two, are left for Qt.
+        if (kQtWithValue.count(name) != 0) {
+            i += inlineValue ? 0 : 1;
+            continue;
+        }
+        if (kQtFlags.count(name) != 0) {
+            continue;
+        }
+        if (!twoDashes) {
+            const bool meant = kWithValue.count(name) != 0 || kFlags.count(name) != 0;
+            return fail("不明なオプションです: " + a + (meant ? "（--" + name + " のことですか?）" : ""));
+        }
+        ours = true;
         if (given.count(name) != 0) {
             return fail("オプションが二回指定されています: --" + name);
         }
@@ -232,6 +291,16 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
         }
     }
 
+    if (!ours) {
+        return cl; // started as always; Qt reads its own options
+    }
+    // Digits and colons typed with the input method still on are read as half-width ones, as the
+    // panels read them.
+    for (const char* name : {"timer", "rest", "repeat", "at", "day", "date"}) {
+        if (const auto it = given.find(name); it != given.end()) {
+            it->second = core::halfWidthDigits(it->second);
+        }
+    }
     if (given.count("help") != 0) {
         cl.m_action = Action::Help;
         return cl;
@@ -286,8 +355,11 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
         if (!splitAtColon(given["timer"], h, m)) {
             return fail("--timer の時間は H:MM か H:MM:SS で書きます: " + given["timer"]);
         }
+        if (given.count("rest") != 0 && given.count("repeat") == 0) {
+            return fail("--rest は --repeat と一緒に指定します（休憩時間は繰り返しの間に入ります）。");
+        }
         cl.m_action = Action::Timer;
-        cl.m_repeating = given.count("rest") != 0 || given.count("repeat") != 0;
+        cl.m_repeating = given.count("repeat") != 0;
         std::string rh = "0";
         std::string rm = "0";
         if (given.count("rest") != 0 && !splitAtColon(given["rest"], rh, rm)) {
@@ -325,10 +397,15 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
 }
 
 std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const {
+    const bool openHere = m_action == Action::Open && !displayAvailable(argc, argv);
     switch (m_action) {
     case Action::Run:
-    case Action::Open:
         return std::nullopt;
+    case Action::Open:
+        if (!openHere) {
+            return std::nullopt; // asked once the application exists; it may have to start
+        }
+        break;
     case Action::Help:
         out(stdout, kHelp);
         return kDone;
@@ -349,12 +426,21 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
     // message.
     QDBusMetaType::typeToSignature(QMetaType::fromType<QDBusVariant>());
     QDBusConnection bus = QDBusConnection::sessionBus();
+    if (openHere && bus.isConnected() && !instanceRunning(bus)) {
+        // Only a start needs a display, and there is none.
+        out(stderr, kCannotStartHere);
+        return kNoInstance;
+    }
     if (const auto status = reachInstance(bus)) {
         return status;
     }
     QDBusMessage reply;
     std::optional<int> failed;
+    QString quitting; // the instance told to quit
     switch (m_action) {
+    case Action::Open:
+        failed = call(bus, "Open", {}, reply);
+        break;
     case Action::Timer:
         failed = call(bus, m_repeating ? "AddRepeatingTimer" : "AddTimer", texts(m_values), reply);
         break;
@@ -368,6 +454,7 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
         failed = call(bus, "List", {}, reply);
         break;
     case Action::Quit:
+        quitting = instanceConnection(bus);
         failed = call(bus, "Quit", {}, reply);
         break;
     default:
@@ -380,10 +467,12 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
         for (const QString& line : reply.arguments().value(0).toStringList()) {
             out(stdout, line + QLatin1Char('\n'));
         }
+    } else if (m_action == Action::Open) {
+        return kDone;
     } else if (m_action == Action::Quit) {
         // Done once the instance is gone: its data file is written and its end is logged.
         QDeadlineTimer deadline(kQuitWaitMs);
-        while (instanceRunning(bus)) {
+        while (instanceRunning(bus, quitting.isEmpty() ? QString::fromLatin1(ui::kBusName) : quitting)) {
             if (deadline.hasExpired()) {
                 out(stderr, kStillRunning);
                 return kRefused;

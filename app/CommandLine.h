@@ -19,15 +19,16 @@ public:
     static constexpr int kUsage = 2;
     static constexpr int kNoInstance = 3;
 
-    // Reads argv. Arguments without a "--" option (Qt's own "-platform", "-session" and the
-    // like) leave the program to start as it always has.
+    // Reads argv. Qt's own options ("-platform", "--platform", "-session" and the like) are left
+    // for Qt; with nothing else but texts the program starts as it always has. Any other option
+    // with one dash is a usage error.
     static CommandLine parse(int argc, char* argv[]);
 
     Action action() const { return m_action; }
 
-    // Runs what needs no resident program here: help, version, a usage error, and the commands
-    // for the running instance (without a display). Returns the exit status, or nothing when the
-    // program is to start.
+    // Runs what needs no resident program here: help, version, a usage error, the commands for
+    // the running instance, and --open when there is no display to start with (without a display
+    // all of them). Returns the exit status, or nothing when the program is to start.
     std::optional<int> runWithoutResident(int argc, char* argv[]) const;
     // For --open, once the application exists: asks the running instance to open its entry
     // window. Returns the exit status, or nothing when no instance runs and this one is to start

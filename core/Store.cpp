@@ -33,6 +33,9 @@ constexpr const char* kForbidden = "使用禁止文字が含まれています�
 constexpr const char* kCommaBox = "半角英字の「　,　」(コロン)は表示名に使用できません。";
 constexpr const char* kQuoteBox = "半角英字の「　'　」(シングル クォーテーション)は表示名に使用できません。";
 constexpr const char* kUnstorableBox = "表示名に保存できない文字が含まれています。";
+constexpr const char* kTooLong = "表示名が長すぎます。";
+constexpr const char* kTooLongBox = "表示名に使用できるのは２５６文字までです。"; // kNameMaxLength
+static_assert(kNameMaxLength == 256);
 
 // A number past the 32-bit range, as "9e99" or "1e10" typed into a number box, stands for
 // the largest value its box takes: normalizing never fails on what the user typed.
@@ -46,11 +49,14 @@ std::int32_t leadingWhole(std::string_view text) {
 }
 
 std::string normalizeField(Env& env, std::string_view text, int f, int sideCode) {
-    std::string_view main = text;
+    // Digits and the colon typed with the input method still on count as their half-width
+    // forms; a field kept unchanged keeps them as typed.
+    const std::string halfWidth = halfWidthDigits(text);
+    std::string_view main = halfWidth;
     std::string secondsSuffix;
-    if (const auto colon = text.find(':'); colon != std::string_view::npos) {
-        main = text.substr(0, colon + 1);
-        std::int32_t s = leadingWhole(text.substr(colon + 1));
+    if (const auto colon = main.find(':'); colon != std::string_view::npos) {
+        main = main.substr(0, colon + 1);
+        std::int32_t s = leadingWhole(std::string_view(halfWidth).substr(colon + 1));
         s = s < 99 ? s : 99;
         secondsSuffix = ":" + ZeroPad(s, 2);
     }
@@ -317,6 +323,10 @@ std::string checkName(Env& env, std::string_view name, std::string* storable) {
     if (control || !encoded) {
         box(kUnstorableBox);
         result = kForbidden;
+    }
+    if (utf8::length(name) > kNameMaxLength) {
+        box(kTooLongBox);
+        result = result.empty() ? kTooLong : result;
     }
     if (storable != nullptr) {
         *storable = encoded ? env.codePage.decode(*encoded) : std::string(name);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,9 +20,15 @@ std::int16_t sakujo01(Env& env, std::int16_t i, std::int16_t last); // "sakujo01
 void sakujyo_modosu(Env& env);                                      // "sakujyo_modosu M2"
 void rireki01(Env& env, std::int16_t side);                         // "rireki01 M2"
 
+// The longest display name, in characters: far more than any list shows, and short enough that
+// the data file line of any row or history entry stays far below the 32767 characters its
+// reader takes.
+inline constexpr std::size_t kNameMaxLength = 256;
+
 // Checks a display name; returns "" when it may be used, else "使用禁止文字が含まれています。"
-// after telling the user why. When storable is given it receives the name in the form the data
-// file will read back (characters that code page 932 maps one way only come back changed).
+// (or "表示名が長すぎます。" for a name past kNameMaxLength characters) after telling the user why. When storable is
+// given it receives the name in the form the data file will read back (characters that code page 932 maps one way only
+// come back changed).
 std::string mojikensa(Env& env, std::string_view name, std::string* storable = nullptr); // "mojikensa M1"
 
 // Normalizes one entry field f (4 to 8) for a side code (0 or 1 timer, 2 to 5 schedule, 10 extension).

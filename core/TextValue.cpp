@@ -116,4 +116,21 @@ std::string spacedDecimalText(double x) {
     return t[0] == '-' ? t : " " + t;
 }
 
+std::string halfWidthDigits(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // U+FF10 to U+FF1A ("０" to "９", then "：") are EF BC 90 to EF BC 9A, in the order of
+        // "0" to "9" and ":" (0x30 to 0x3A).
+        const auto b = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+        if (b(i) == 0xEF && i + 2 < text.size() && b(i + 1) == 0xBC && b(i + 2) >= 0x90 && b(i + 2) <= 0x9A) {
+            out += static_cast<char>('0' + (b(i + 2) - 0x90));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 } // namespace mayorin::core

@@ -30,4 +30,8 @@ std::string decimalText(double x);
 // The decimal text preceded by one blank when x is 0 or more (" 5", "-5").
 std::string spacedDecimalText(double x);
 
+// The text with the full-width digits "０" to "９" and the full-width colon "：", as a Japanese
+// input method types them, turned into their half-width forms; every other character unchanged.
+std::string halfWidthDigits(std::string_view text);
+
 } // namespace mayorin::core

@@ -24,6 +24,8 @@ constexpr const char* kForbidden = "使用禁止文字が含まれています�
 constexpr const char* kCommaBox = "半角英字の「　,　」(コロン)は表示名に使用できません。";
 constexpr const char* kQuoteBox = "半角英字の「　'　」(シングル クォーテーション)は表示名に使用できません。";
 constexpr const char* kUnstorableBox = "表示名に保存できない文字が含まれています。";
+constexpr const char* kTooLong = "表示名が長すぎます。";
+constexpr const char* kTooLongBox = "表示名に使用できるのは２５６文字までです。";
 
 class StoreTest : public ::testing::Test {
 protected:
@@ -141,6 +143,16 @@ TEST_F(StoreTest, EntryFieldsAreNormalizedPerSide) {
         {"x", 4, 10, "x"},
         // unknown side code
         {"25", 4, 7, "25"},
+        // full-width digits and colon, as an input method types them
+        {"２", 4, 0, "02"},
+        {"５：７", 5, 0, "05:07"},
+        {"１２３４５", 7, 1, "99"},
+        {"３", 8, 0, " 3"},
+        {"７:４５", 4, 2, "07"},
+        {"４５", 5, 3, "45"},
+        {"１２", 6, 4, "12"},
+        {"１５０", 5, 10, " 99"},
+        {"ｘ１２", 3, 2, "ｘ１２"}, // a field kept as typed keeps its characters
     };
     for (const auto& c : cases) {
         EXPECT_EQ(suu_syusei(t.env, c.text, c.f, c.side), c.normalized)
@@ -400,11 +412,18 @@ TEST_F(StoreTest, NameHistoryLookupFollowsEditsMadeInPlace) {
 }
 
 TEST_F(StoreTest, DisplayNameCheck) {
+    const auto times = [](int n, const std::string& s) {
+        std::string t;
+        for (int i = 0; i < n; ++i) {
+            t += s;
+        }
+        return t;
+    };
     struct Case {
-        const char* name;
+        std::string name;
         const char* result;
         std::vector<std::string> boxes;
-        const char* storable;
+        std::string storable;
     } cases[] = {
         {"会議", "", {}, "会議"},
         {"", "", {}, ""},
@@ -419,6 +438,11 @@ TEST_F(StoreTest, DisplayNameCheck) {
         {"a,\n", kForbidden, {kCommaBox, kUnstorableBox}, "a,\n"},
         {"月〜金", "", {}, "月～金"}, // one-way: kept as it will read back
         {"①髙ｱ", "", {}, "①髙ｱ"},
+        // the length is counted in characters, as the data file reader counts them
+        {times(256, "予"), "", {}, times(256, "予")},
+        {times(255, "ｱ") + "x", "", {}, times(255, "ｱ") + "x"},
+        {times(257, "a"), kTooLong, {kTooLongBox}, times(257, "a")},
+        {"a," + times(255, "予"), kForbidden, {kCommaBox, kTooLongBox}, "a," + times(255, "予")},
     };
     for (const auto& c : cases) {
         t.messages.shown.clear();

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -222,6 +223,13 @@ inline void killChild(pid_t& pid) {
         ::waitpid(pid, nullptr, 0);
         pid = 0;
     }
+}
+
+// The sanitizer options this test run has, with more of them for one program: a later option
+// wins over an inherited one of the same name.
+inline std::string asanOptions(const std::string& more) {
+    const char* inherited = std::getenv("ASAN_OPTIONS");
+    return "ASAN_OPTIONS=" + (inherited != nullptr ? std::string(inherited) + ":" : std::string()) + more;
 }
 
 // Polls until done() is true or the limit has passed; returns whether done() came true.

@@ -321,13 +321,6 @@ bool logHas(const fs::path& dir, const std::string& start) {
     return false;
 }
 
-// The sanitizer options this test run has, with more of them for one program: a later option
-// wins over an inherited one of the same name.
-std::string asanOptions(const std::string& more) {
-    const char* inherited = std::getenv("ASAN_OPTIONS");
-    return "ASAN_OPTIONS=" + (inherited != nullptr ? std::string(inherited) + ":" : std::string()) + more;
-}
-
 // A data file with a daily alarm due a few seconds from now (or already due) and a countdown a
 // day later; and the same file once the alarm was notified and moved on to tomorrow at 00:00.
 struct DueAlarm {

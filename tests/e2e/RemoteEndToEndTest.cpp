@@ -46,14 +46,19 @@ public:
         return lines;
     }
 
-    // Starts the resident program (with the given options) and waits until it answers on the bus.
-    void start(const std::vector<std::string>& args = {}) {
-        m_pid = spawn(args, true, m_dir / "output.txt", m_dir / "output.txt");
+    // Starts the resident program (with the given options and environment).
+    void launch(const std::vector<std::string>& args = {}, const std::vector<std::string>& env = {}) {
+        m_pid = spawn(args, true, m_dir / "output.txt", m_dir / "output.txt", env);
+    }
+    // Starts it and waits until it answers on the bus.
+    void start(const std::vector<std::string>& args = {}, const std::vector<std::string>& env = {}) {
+        launch(args, env);
         ASSERT_GT(m_pid, 0);
         if (!waitUntil([&] { return cli({"--list"}).status == 0; })) {
             FAIL() << "the program never answered on the bus: " << readFile(m_dir / "output.txt");
         }
     }
+    std::string output() const { return readFile(m_dir / "output.txt"); }
 
     // Starts one more resident program from the same folder, as a user would (with extraEnv:
     // under another HOME, say), and returns its pid.
@@ -70,10 +75,12 @@ public:
     // The resident program's exit status once it ends, -1 when it does not end in time.
     int waitForEnd(milliseconds limit = 10s) { return waitForExit(m_pid, limit); }
 
-    // Runs the command line with these options; without a display unless it may need one.
-    Result cli(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {}) {
-        const fs::path out = m_dir / "cli-out.txt";
-        const fs::path err = m_dir / "cli-err.txt";
+    // Runs the command line with these options, without a display; tag names its output files
+    // when several run at once.
+    Result cli(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {},
+               const std::string& tag = "cli") {
+        const fs::path out = m_dir / (tag + "-out.txt");
+        const fs::path err = m_dir / (tag + "-err.txt");
         pid_t pid = spawn(args, false, out, err, extraEnv);
         Result r;
         r.status = waitForExit(pid, 20s);
@@ -85,10 +92,9 @@ public:
 private:
     pid_t spawn(const std::vector<std::string>& args, bool resident, const fs::path& out, const fs::path& err,
                 const std::vector<std::string>& extraEnv = {}) {
-        // The command line needs no display; the resident program and --open run offscreen.
-        const bool open = std::find(args.begin(), args.end(), "--open") != args.end();
+        // The command line needs no display; the resident program runs offscreen.
         std::vector<std::string> platform;
-        if (resident || open) {
+        if (resident) {
             platform.push_back("QT_QPA_PLATFORM=offscreen");
         }
         std::vector<std::string> argv{(m_dir / "mayorin").string()};
@@ -116,12 +122,14 @@ std::vector<std::string> marked(const std::vector<std::string>& lines, const std
 }
 
 const std::string kNotRunning = "Mayorin。は起動していません。\n";
+const std::string kEnding = "Mayorin。は終了するところです。\n";
 const std::string kEndRest = ",,,終了,Revision=68,レジストリ=0,エラー回数=0,,";
 
 TEST(RemoteEndToEnd, timerNoticeComesOnTimeAndQuitEndsTheProgramNormally) {
     Program program;
     program.start();
-    const Result add = program.cli({"--timer", "0:00:02", "卵"});
+    // Typed with the input method still on: full-width digits and colons.
+    const Result add = program.cli({"--timer", "０：００：０２", "卵"});
     const auto added = steady_clock::now();
     ASSERT_EQ(add.status, 0) << add.err;
     EXPECT_TRUE(startsWith(add.out, "卵 ")) << add.out;
@@ -158,7 +166,7 @@ TEST(RemoteEndToEnd, alarmAddedWithAtIsStoredLoggedAndListedAsInTheEntryWindow) 
     Program program;
     program.start();
     const long long before = localNow().stamp;
-    const Result add = program.cli({"--at", "10:00", "--date", "12/25", "--once", "記念日"});
+    const Result add = program.cli({"--at", "１０：００", "--date", "１２/２５", "--once", "記念日"});
     const long long after = localNow().stamp;
     ASSERT_EQ(add.status, 0) << add.err;
 
@@ -206,12 +214,22 @@ TEST(RemoteEndToEnd, refusedNameSaysWhyAndChangesNothing) {
     const std::string file = readFile(program.dataFile());
     const std::vector<std::string> log = program.log();
 
-    const Result refused = program.cli({"--timer", "0:05", "a,b"});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err, "半角英字の「　,　」(コロン)は表示名に使用できません。\n");
-    EXPECT_EQ(refused.out, "");
-    EXPECT_EQ(readFile(program.dataFile()), file);
-    EXPECT_EQ(program.log(), log);
+    std::string longName;
+    for (int i = 0; i < 257; ++i) {
+        longName += "長";
+    }
+    const std::pair<std::string, std::string> names[] = {
+        {"a,b", "半角英字の「　,　」(コロン)は表示名に使用できません。\n"},
+        {longName, "表示名に使用できるのは２５６文字までです。\n"},
+    };
+    for (const auto& [name, message] : names) {
+        const Result refused = program.cli({"--timer", "0:05", name});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_EQ(refused.err, message);
+        EXPECT_EQ(refused.out, "");
+        EXPECT_EQ(readFile(program.dataFile()), file);
+        EXPECT_EQ(program.log(), log);
+    }
     const Result list = program.cli({"--list"});
     EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1);
 
@@ -219,8 +237,8 @@ TEST(RemoteEndToEnd, refusedNameSaysWhyAndChangesNothing) {
     EXPECT_EQ(program.waitForEnd(), 0);
 }
 
-// --open asks the running instance to open its entry window; with none running it starts the
-// program and opens the window there.
+// --open asks the running instance to open its entry window, without a display of its own; with
+// none running it starts the program and opens the window there.
 TEST(RemoteEndToEnd, openReachesTheRunningInstanceOrStartsOne) {
     {
         Program running;
@@ -329,6 +347,81 @@ TEST(RemoteEndToEnd, secondStartUnderAnotherHomeLosesNoAdd) {
     }
 }
 
+// A full table turns a remote add down at once and changes nothing, and the program goes on.
+// While it shuts down (a long data file write here), callers hear the program's own words, never
+// a raw D-Bus error.
+TEST(RemoteEndToEnd, fullTableRefusesAtOnceAndTheShutDownAnswersInItsOwnWords) {
+    Program program;
+    std::vector<std::string> lines{"「Mayorin。.exe」用データ"};
+    lines.resize(1 + 32767, "01,2,1,朝,07,00,,,, 70000000000,");
+    std::ofstream(program.dataFile(), std::ios::binary) << encodeLines(lines);
+    program.start();
+    const std::string file = readFile(program.dataFile());
+    const std::vector<std::string> log = program.log();
+    const std::string full = "予約の数が上限の32767件に達しているため、追加できません。\n";
+    const auto asked = steady_clock::now();
+    const Result refused = program.cli({"--timer", "0:05", "新しい名前"});
+    EXPECT_LT(steady_clock::now() - asked, 2s);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, full);
+    EXPECT_EQ(readFile(program.dataFile()), file);
+    EXPECT_EQ(program.log(), log);
+
+    std::thread quit([&] { EXPECT_EQ(program.cli({"--quit"}, {}, "quit").status, 0); });
+    int status = -1;
+    std::vector<std::string> answers;
+    while ((status = program.waitForEnd(5ms)) == -1) {
+        answers.push_back(program.cli({"--timer", "0:05", "新しい名前"}).err);
+    }
+    quit.join();
+    EXPECT_EQ(status, 0);
+    for (const std::string& a : answers) {
+        EXPECT_TRUE(a == full || a == kEnding || a == kNotRunning) << a;
+    }
+    const std::vector<std::string> stored = decodeLines(readFile(program.dataFile()));
+    EXPECT_TRUE(std::none_of(stored.begin(), stored.end(), [](const std::string& l) {
+        return l.find("新しい名前") != std::string::npos;
+    })) << "no history entry";
+}
+
+// A data file that can no longer be written: the caller hears of it at once, and the program then
+// reports the error as the entry window's add would, which ends it.
+TEST(RemoteEndToEnd, failedSaveIsAnsweredAtOnceThenReported) {
+    Program program;
+    program.start({}, {"LD_PRELOAD=" MAYORIN_FULL_DISK, "MAYORIN_FULL_DISK_DIR=" + program.dir().string(),
+                       asanOptions("verify_asan_link_order=0")});
+    std::ofstream(program.dir() / ".disk-full") << "";
+    const auto asked = steady_clock::now();
+    const Result failed = program.cli({"--timer", "0:05", "卵"});
+    EXPECT_LT(steady_clock::now() - asked, 1s);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(startsWith(failed.err, "予約の追加中にエラーが発生しました。\nエラー番号 75　"
+                                       "パス名またはファイル名が無効です。"))
+        << failed.err;
+    EXPECT_NE(failed.err.find("No space left on device"), std::string::npos) << failed.err;
+    const Result after = program.cli({"--timer", "0:05", "茶"});
+    EXPECT_EQ(after.status, 1);
+    EXPECT_EQ(after.err, kEnding) << "the error report is under way";
+}
+
+// Another process holds the bus name: the program says so and takes the name once it is free.
+TEST(RemoteEndToEnd, busNameHeldElsewhereIsWaitedFor) {
+    Program holder;
+    holder.start();
+    Program waiting;
+    waiting.launch();
+    const std::string said = "Mayorin。: D-Bus の名前 example.mayorin.Mayorin は別のプロセスが使用しています。"
+                             "空きしだい使用します。それまでリモート操作は使えません。\n";
+    ASSERT_TRUE(waitUntil([&] { return waiting.output().find(said) != std::string::npos; })) << waiting.output();
+    EXPECT_EQ(holder.cli({"--quit"}).status, 0);
+    EXPECT_EQ(holder.waitForEnd(), 0);
+    ASSERT_TRUE(waitUntil([&] { return waiting.cli({"--timer", "0:05", "卵"}).status == 0; }));
+    EXPECT_EQ(marked(waiting.log(), "［追加］,").size(), 1u);
+    EXPECT_TRUE(marked(holder.log(), "［追加］,").empty());
+    EXPECT_EQ(waiting.cli({"--quit"}).status, 0);
+    EXPECT_EQ(waiting.waitForEnd(), 0);
+}
+
 TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
     Program program; // not started: none of these reaches an instance
     const std::vector<std::vector<std::string>> usage = {
@@ -345,6 +438,9 @@ TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
         {"--bogus"},                                          //
         {"--list", "--list"},                                 //
         {"--once"},                                           // no action
+        {"-timer", "0:05", "x"},                              // one dash: not a resident start
+        {"-bogus"},                                           //
+        {"--timer", "0:05", "--rest", "0:01", "x"},           // a rest without repeats
     };
     for (const auto& args : usage) {
         const Result r = program.cli(args);
@@ -369,9 +465,17 @@ TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "Mayorin。 バージョン 1.1.68\n");
 
-    const Result noInstance = program.cli({"--timer", "0:05", "卵"});
-    EXPECT_EQ(noInstance.status, 3);
-    EXPECT_EQ(noInstance.err, kNotRunning);
+    // Qt's own options, with one dash or two, are no usage errors.
+    for (const char* platform : {"-platform", "--platform"}) {
+        const Result noInstance = program.cli({platform, "offscreen", "--timer", "0:05", "卵"});
+        EXPECT_EQ(noInstance.status, 3) << platform;
+        EXPECT_EQ(noInstance.err, kNotRunning);
+    }
+    // Only a start needs a display.
+    const Result openWithoutDisplay = program.cli({"--open"});
+    EXPECT_EQ(openWithoutDisplay.status, 3);
+    EXPECT_EQ(openWithoutDisplay.err,
+              "Mayorin。は起動していません。画面（ディスプレイ）が無いため、ここからは起動できません。\n");
 
     const Result noBus = program.cli({"--list"}, {"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"});
     EXPECT_EQ(noBus.status, 3);

@@ -17,6 +17,11 @@ namespace {
 constexpr const char* kTuikajunbi01 = "tuikajunbi01 F1";
 constexpr const char* kRireki02 = "rireki02 F1";
 
+// Counts of the tables are 16-bit: 32767 rows or names at most.
+constexpr std::int16_t kMaxCount = 32767;
+constexpr const char* kTableFull = "予約の数が上限の32767件に達しているため、追加できません。";
+constexpr const char* kHistoryFull = "表示名の履歴が上限の32767件に達しているため、新しい表示名では追加できません。";
+
 // Fills the staging row from a panel's texts.
 void tuikajunbi01(core::Env& env, const PanelTexts& panel) {
     core::guarded(env.errors, kTuikajunbi01, [&] {
@@ -48,10 +53,25 @@ void rireki02(core::Env& env, std::int16_t row) {
     });
 }
 
+// Why an add has no room: "" when the table and the side's history can take it.
+std::string roomLeft(const core::State& st, int side, const std::string& name) {
+    if (st.ReservationCount >= kMaxCount) {
+        return kTableFull;
+    }
+    if (name.empty() || st.NameHistoryCount[side] < kMaxCount) {
+        return {};
+    }
+    for (int i = 0; i < st.NameHistoryCount[side]; ++i) {
+        if (st.NameHistory.entry(side, i)[core::kName] == name) {
+            return {}; // a known name takes the place of its entry
+        }
+    }
+    return kHistoryFull;
+}
+
 } // namespace
 
-AddOutcome addReservation(UiContext& ctx, const PanelTexts& panel, platform::MessagePresenter& nameCheckBoxes) {
-    core::Env& env = ctx.env;
+AddOutcome addReservation(UiContext& ctx, core::Env& env, const PanelTexts& panel, bool refuseWhenFull) {
     core::State& st = env.st;
     const int side = panel.side == 1 ? 1 : 0;
     AddOutcome outcome;
@@ -67,12 +87,18 @@ AddOutcome addReservation(UiContext& ctx, const PanelTexts& panel, platform::Mes
             return inner.show(text, title, buttons, icon, defaultButton);
         }
         void setWaiting(platform::Waiting waiting) override { inner.setWaiting(waiting); }
-    } boxes{nameCheckBoxes};
+    } boxes{env.messages};
     core::Env checkEnv{st, env.clock, env.codePage, env.errors, boxes, env.log, env.settings, env.entryList};
     std::string storable = panel.text[core::kName];
     if (!core::mojikensa(checkEnv, panel.text[core::kName], &storable).empty()) {
         outcome.refusal = boxes.texts;
         return outcome;
+    }
+    if (refuseWhenFull) {
+        outcome.refusal = roomLeft(st, side, storable);
+        if (!outcome.refusal.empty()) {
+            return outcome;
+        }
     }
 
     tuikajunbi01(env, panel);

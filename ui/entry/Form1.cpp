@@ -175,6 +175,8 @@ void Form1::buildControls() {
     QGroupBox* t = frame(0, "タイマー", 0);
     label(4, t, "表示名", 120, 240 + 45, kNameTip);
     m_combo1[3] = combo("Combo1_3", t, "", 720, 240, 4095);
+    // The name boxes take no more than the name check lets through.
+    m_combo1[3]->lineEdit()->setMaxLength(static_cast<int>(core::kNameMaxLength));
     label(14, t, "開始→終了迄　(　試合時間　)", 120, 600, kRequiredTip);
     m_combo1[4] = combo("Combo1_4", t, "0", 120, 840, 615);
     label(7, t, "時間", 840, 960 - 60);
@@ -203,6 +205,7 @@ void Form1::buildControls() {
     QGroupBox* s = frame(1, "予定", 5040);
     label(9, s, "表示名", 120, 240 + 45, kNameTip);
     m_combo2[3] = combo("Combo2_3", s, "", 720, 240, 4095);
+    m_combo2[3]->lineEdit()->setMaxLength(static_cast<int>(core::kNameMaxLength));
     label(13, s, "時刻", 120, 720 + 45, kRequiredTip);
     m_combo2[4] = combo("Combo2_4", s, "0", 600, 720, 615);
     label(1, s, "時", 1320, 840 - 60);
@@ -590,8 +593,7 @@ void Form1::hyouji_jikan() {
 // ---- Adding ----
 
 void Form1::Command1_Click(int side) {
-    core::guarded(m_ctx.env.errors, kCommand1Click,
-                  [&] { addReservation(m_ctx, panelTexts(side), m_ctx.env.messages); });
+    core::guarded(m_ctx.env.errors, kCommand1Click, [&] { addReservation(m_ctx, m_ctx.env, panelTexts(side)); });
 }
 
 PanelTexts Form1::panelTexts(int side) const {

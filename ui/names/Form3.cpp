@@ -80,6 +80,7 @@ Form3::Form3(UiContext& ctx) : QWidget(nullptr), m_ctx(ctx) {
 
     m_text = new QLineEdit(m_frame);
     m_text->setObjectName(QStringLiteral("Text1"));
+    m_text->setMaxLength(static_cast<int>(core::kNameMaxLength)); // what the name check lets through
     m_text->setGeometry(px(120), px(360), px(3135), px(375));
     m_text->installEventFilter(this);
 

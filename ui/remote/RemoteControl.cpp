@@ -1,5 +1,10 @@
 #include "ui/remote/RemoteControl.h"
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
@@ -7,6 +12,7 @@
 
 #include "core/Guard.h"
 #include "core/ListLine.h"
+#include "persist/OperationLog.h"
 #include "platform/qt/QtText.h"
 #include "ui/entry/AddReservation.h"
 #include "ui/entry/Form1.h"
@@ -20,8 +26,9 @@ namespace {
 constexpr const char* kRemoteAdd = "RemoteControl_Add DBus";
 constexpr const char* kRemoteOpen = "RemoteControl_Open DBus";
 
-constexpr const char* kEnding = "Mayorin。は終了するところです。";
 constexpr const char* kAddFailed = "予約の追加中にエラーが発生しました。";
+constexpr const char* kNameTaken = "Mayorin。: D-Bus の名前 example.mayorin.Mayorin は別のプロセスが使用しています。"
+                                   "空きしだい使用します。それまでリモート操作は使えません。\n";
 
 // The name check's boxes are not shown for a caller that has no screen of ours: their texts go
 // back to it.
@@ -32,6 +39,29 @@ public:
         return platform::Answer::Ok;
     }
     void setWaiting(platform::Waiting) override {}
+};
+
+// Keeps the reports of a call's failures until its reply is on its way.
+class Deferred final : public platform::ErrorSink {
+public:
+    struct Report {
+        std::string location;
+        int code;
+        std::string description;
+    };
+    void ReportError(std::string_view location, int code, std::string_view description) override {
+        reports.push_back({std::string(location), code, std::string(description)});
+    }
+    std::vector<Report> reports;
+};
+
+// The program's environment for one call, its failures kept by the call: the log lines of the
+// call are written by a log of its own that reports to the call too.
+struct CallEnv {
+    CallEnv(core::Env& base, platform::ErrorSink& errors, platform::MessagePresenter& boxes)
+        : env{base.st, base.clock, base.codePage, errors, boxes, log, base.settings, base.entryList}, log(env) {}
+    core::Env env;
+    persist::OperationLog log;
 };
 
 } // namespace
@@ -59,7 +89,11 @@ RemoteControl::RemoteControl(UiContext& ctx, QObject* parent) : QObject(parent),
 RemoteControl::~RemoteControl() {
     if (!m_connection.isEmpty()) {
         QDBusConnection bus(m_connection);
+        // Calls routed to the name before the bus took it back are already queued here (the bus
+        // keeps the order of its messages); the shut-down has begun, so each gets kEndingMessage.
+        m_closing = true;
         bus.unregisterService(QString::fromLatin1(kBusName));
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
         bus.unregisterObject(QString::fromLatin1(kObjectPath));
     }
 }
@@ -71,18 +105,25 @@ bool RemoteControl::registerOn(QDBusConnection bus) {
     if (!bus.registerObject(QString::fromLatin1(kObjectPath), this, QDBusConnection::ExportAllSlots)) {
         return false;
     }
-    if (!bus.registerService(QString::fromLatin1(kBusName))) {
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
+        bus.interface()->registerService(QString::fromLatin1(kBusName), QDBusConnectionInterface::QueueService,
+                                         QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid()) {
         bus.unregisterObject(QString::fromLatin1(kObjectPath));
         return false;
+    }
+    if (reply.value() == QDBusConnectionInterface::ServiceQueued) {
+        std::fputs(kNameTaken, stderr);
     }
     m_connection = bus.name();
     return true;
 }
 
 bool RemoteControl::refuseWhenEnding() {
-    const bool ending = m_ctx.env.st.ErrorCount > 0 || (m_ctx.resident != nullptr && m_ctx.resident->hasEnded());
+    const bool ending =
+        m_closing || m_ctx.env.st.ErrorCount > 0 || (m_ctx.resident != nullptr && m_ctx.resident->isShuttingDown());
     if (ending && calledFromDBus()) {
-        sendErrorReply(QString::fromLatin1(kRefusedError), QString::fromUtf8(kEnding));
+        sendErrorReply(QString::fromLatin1(kRefusedError), QString::fromUtf8(kEndingMessage));
     }
     return ending;
 }
@@ -120,15 +161,33 @@ QString RemoteControl::add(int side, bool everyTime, const QStringList& fields, 
     for (int k = 4; k <= 8; ++k) {
         panel.text[k] = platform::stdtext(fields.value(k - 4));
     }
-    const std::int16_t errorsBefore = env.st.ErrorCount;
+    // The name check's boxes and any failure's report wait for no one here: the boxes' texts
+    // go back to the caller, and the reports follow once the reply is on its way.
     Unshown boxes;
-    const AddOutcome outcome =
-        core::guardedOr(env.errors, kRemoteAdd, AddOutcome{}, [&] { return addReservation(m_ctx, panel, boxes); });
+    Deferred failures;
+    CallEnv call(env, failures, boxes);
+    const AddOutcome outcome = core::guardedOr(failures, kRemoteAdd, AddOutcome{},
+                                               [&] { return addReservation(m_ctx, call.env, panel, true); });
+    if (!failures.reports.empty()) {
+        const auto& first = failures.reports.front();
+        sendErrorReply(QString::fromLatin1(kFailedError), QString::fromUtf8(kAddFailed) +
+                                                              QStringLiteral("\nエラー番号 %1　").arg(first.code) +
+                                                              platform::qtext(first.description));
+        QMetaObject::invokeMethod(
+            this,
+            [this, reports = failures.reports] {
+                for (const auto& r : reports) {
+                    m_ctx.env.errors.ReportError(r.location, r.code, r.description);
+                }
+            },
+            Qt::QueuedConnection);
+        return {};
+    }
     if (!outcome.refusal.empty()) {
         sendErrorReply(QString::fromLatin1(kRefusedError), platform::qtext(outcome.refusal));
         return {};
     }
-    if (!outcome.added || env.st.ErrorCount != errorsBefore) {
+    if (!outcome.added) {
         sendErrorReply(QString::fromLatin1(kFailedError), QString::fromUtf8(kAddFailed));
         return {};
     }

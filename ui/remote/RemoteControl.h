@@ -18,6 +18,8 @@ inline constexpr const char* kInterface = "example.mayorin.Mayorin";
 // during which the program reported an error.
 inline constexpr const char* kRefusedError = "example.mayorin.Mayorin.Error.Refused";
 inline constexpr const char* kFailedError = "example.mayorin.Mayorin.Error.Failed";
+// What a caller is told from the start of the shut-down until the process is gone.
+inline constexpr const char* kEndingMessage = "Mayorin。は終了するところです。";
 
 // A second start's hand-over: asks the instance holding the bus name to open its entry window,
 // when that instance is the process pid (the holder of this program folder's lock, not an
@@ -35,10 +37,14 @@ class RemoteControl final : public QObject, protected QDBusContext {
 
 public:
     explicit RemoteControl(UiContext& ctx, QObject* parent = nullptr);
+    // Lets the name go first, then answers the calls that reached this program before that with
+    // kEndingMessage, and only then withdraws the object: no caller meets a missing object.
     ~RemoteControl() override;
 
-    // Exports the object and takes the bus name. False when the bus is not connected or
-    // another instance holds the name; the program then runs without remote control.
+    // Exports the object and takes the bus name. When another process holds the name, says so on
+    // standard error and waits in the bus's queue for it: the name comes to this program as soon
+    // as the other lets it go. False when the bus is not connected; the program then runs
+    // without remote control.
     bool registerOn(QDBusConnection bus);
 
 public Q_SLOTS:
@@ -64,7 +70,8 @@ private:
     bool refuseWhenEnding();
 
     UiContext& m_ctx;
-    QString m_connection; // the connection holding the name, empty when none
+    QString m_connection; // the connection holding the name or queued for it, empty when none
+    bool m_closing = false; // the object is on its way out with the program
 };
 
 } // namespace mayorin::ui

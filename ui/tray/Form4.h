@@ -55,6 +55,8 @@ public:
 
     // True once the shut-down has ended the program (the event loop is told to exit).
     bool hasEnded() const { return m_ended; }
+    // True from the start of the shut-down (after the exit question) on.
+    bool isShuttingDown() const { return m_unloading || m_ended; }
 
     notify::ResidentController& controller() { return *m_controller; }
     QSystemTrayIcon* trayIcon() const { return m_tray; }

@@ -265,6 +265,9 @@ private slots:
             QVERIFY2(c->currentText() == q(e.text), e.name);
         }
         QCOMPARE(minutes.size(), 16);
+        // The name boxes take no longer names than the name check lets through.
+        QCOMPARE(combo("Combo1_3")->lineEdit()->maxLength(), 256);
+        QCOMPARE(combo("Combo2_3")->lineEdit()->maxLength(), 256);
 
         // The menus in order, separators included.
         auto captions = [this](const char* menu) {

@@ -131,14 +131,6 @@ private slots:
         p.reset();
     }
 
-    void secondInstanceDoesNotTakeTheName() {
-        Program other;
-        ui::RemoteControl second(other.ctx);
-        QVERIFY(!second.registerOn(QDBusConnection::sessionBus()));
-        // The first one still answers.
-        QCOMPARE(call("List").type(), QDBusMessage::ReplyMessage);
-    }
-
     // The same texts, once typed into a panel of the entry window and once sent over the bus,
     // give the same data file, the same log, the same list and the same name lists.
     void addsAsTheEntryWindowDoes_data() {
