@@ -212,7 +212,7 @@ void TestStatusNotifierTray::leftClickOpensEntryWindow() {
     ui::Form4& form = *rig.form;
     ui::UiContext& ctx = rig.ctx;
     test::TestEnv& te = rig.te;
-    QVERIFY(form.onStatusNotifierTray());
+    QVERIFY(form.trayIcon()->onStatusNotifierTray());
     form.start(rig.appDir());
     QVERIFY(form.trayIcon()->isVisible());
 
