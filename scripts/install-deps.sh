@@ -6,11 +6,14 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-multimedia-dev
+    # The tray icon reaches into the toolkit's own tray icon to keep it an embedded one.
+    qt6-base-private-dev
     libgtest-dev libgmock-dev
     fp-utils
     fonts-ipafont-gothic
-    # The tests: a private session bus, an X server of their own, the desktop entries' check.
-    dbus xvfb xauth desktop-file-utils
+    # The tests: a private session bus, an X server of their own, the desktop entries' check,
+    # and an old-style tray clicked on under a window manager.
+    dbus xvfb xauth desktop-file-utils openbox trayer xdotool
 )
 # Only for running on a desktop and for looking at windows without one.
 if [ "${1:-}" = "--desktop" ]; then

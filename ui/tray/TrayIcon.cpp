@@ -74,51 +74,57 @@ void TrayIcon::apply() {
 }
 
 void TrayIcon::embeddedActivated(QSystemTrayIcon::ActivationReason reason) {
+    const QPoint at = QCursor::pos();
     switch (reason) {
-    case QSystemTrayIcon::Trigger: { // a left press
-        const QPoint at = QCursor::pos();
-        m_doubleClickTaken = false;
-        if (secondPress(at)) {
-            // The menu did not take this press (it was not up yet): the same double click.
-            m_doubleClickTaken = true;
-            doubleClicked();
+    case QSystemTrayIcon::Trigger: // a left press
+        if (recent(at)) {
+            // The menu did not take this press: the second press of a double click, unless the
+            // double click was seen already (the toolkit may have taken the first press for one).
+            if (!m_doubleClicked) {
+                doubleClicked(at);
+            }
             return;
         }
-        m_firstPress.start();
-        m_firstPressAt = at;
+        m_lastPress.start();
+        m_lastPressAt = at;
+        m_doubleClicked = false;
         m_menu->popup(at);
         break;
-    }
     case QSystemTrayIcon::DoubleClick:
-        if (!m_doubleClickTaken) {
-            doubleClicked();
+        if (!(recent(at) && m_doubleClicked)) {
+            doubleClicked(at);
         }
-        m_doubleClickTaken = false;
         break;
     default: // the right press shows the menu by itself; a middle press does nothing
         break;
     }
 }
 
-bool TrayIcon::secondPress(const QPoint& pos) const {
-    if (!m_firstPress.isValid() || m_firstPress.elapsed() > QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
+bool TrayIcon::recent(const QPoint& pos) const {
+    if (!m_lastPress.isValid() || m_lastPress.elapsed() > QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
         return false;
     }
     const int near = QGuiApplication::styleHints()->mouseDoubleClickDistance();
-    return m_embedded->geometry().contains(pos) || (pos - m_firstPressAt).manhattanLength() <= near;
+    return m_embedded->geometry().contains(pos) || (pos - m_lastPressAt).manhattanLength() <= near;
 }
 
-void TrayIcon::doubleClicked() {
-    m_firstPress.invalidate();
+void TrayIcon::doubleClicked(const QPoint& pos) {
+    // A press soon after, at the same place, still belongs to this double click.
+    m_lastPress.start();
+    m_lastPressAt = pos;
+    m_doubleClicked = true;
     m_menu->hide();
     emit entryWindowAsked();
 }
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_menu && event->type() == QEvent::MouseButtonPress) {
-        const auto* press = static_cast<QMouseEvent*>(event);
-        if (press->button() == Qt::LeftButton && secondPress(press->globalPosition().toPoint())) {
-            doubleClicked();
+    // The toolkit hands the menu the second press as a double click.
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (watched == m_menu && press) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint at = mouse->globalPosition().toPoint();
+        if (mouse->button() == Qt::LeftButton && recent(at) && !m_doubleClicked) {
+            doubleClicked(at);
             return true;
         }
     }

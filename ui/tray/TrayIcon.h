@@ -61,9 +61,10 @@ protected:
 
 private:
     void embeddedActivated(QSystemTrayIcon::ActivationReason reason);
-    // True when a left press at pos, now, is the second press of a double click on the icon.
-    bool secondPress(const QPoint& pos) const;
-    void doubleClicked();
+    // True when a left press at pos, now, follows the last one closely enough in time and place
+    // to make a double click with it.
+    bool recent(const QPoint& pos) const;
+    void doubleClicked(const QPoint& pos);
     void apply();
 
     QIcon m_icon;
@@ -75,9 +76,9 @@ private:
     bool m_shown = false;
     bool m_statusNotifier = false;
 
-    QElapsedTimer m_firstPress; // since the last left press that showed the menu
-    QPoint m_firstPressAt;
-    bool m_doubleClickTaken = false; // the second press was taken; the double click that follows is the same one
+    QElapsedTimer m_lastPress; // the last left press that showed the menu, or the last double click
+    QPoint m_lastPressAt;
+    bool m_doubleClicked = false; // m_lastPress is a double click
 };
 
 } // namespace mayorin::ui
