@@ -487,7 +487,8 @@ void TestForm4::duplicateStartIgnoredGoesOn() {
 }
 
 // Without a status-notifier watcher the icon sits in an old-style tray: a left press shows the
-// menu, and a double click (which comes after that press) opens the entry window.
+// menu, and a double click (which comes after that press) opens the entry window and closes the
+// menu.
 void TestForm4::oldStyleTrayPressShowsMenuDoubleClickOpensEntryWindow() {
     Rig r;
     r.form->start(r.appDir());
@@ -502,6 +503,9 @@ void TestForm4::oldStyleTrayPressShowsMenuDoubleClickOpensEntryWindow() {
     const auto* first = r.ctx.entry;
     emit r.form->trayIcon()->embeddedIcon()->activated(QSystemTrayIcon::DoubleClick);
     QCOMPARE(r.ctx.entry, first);
+    // A press right after a double click belongs to it: no menu.
+    emit r.form->trayIcon()->embeddedIcon()->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(!r.form->trayMenu()->isVisible());
     // A middle press does nothing, and the exit closes the entry window.
     emit r.form->trayIcon()->embeddedIcon()->activated(QSystemTrayIcon::MiddleClick);
     r.form->closeFromSystem();
