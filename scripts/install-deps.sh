@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-multimedia-dev
+    # The tray icon reaches into the toolkit's own tray icon to keep it an embedded one.
+    qt6-base-private-dev
     libgtest-dev libgmock-dev
     fp-utils
     fonts-ipafont-gothic

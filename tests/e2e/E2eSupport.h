@@ -232,6 +232,18 @@ inline std::string asanOptions(const std::string& more) {
     return "ASAN_OPTIONS=" + (inherited != nullptr ? std::string(inherited) + ":" : std::string()) + more;
 }
 
+// Runs argv[0] with this environment to its end and returns its standard output ("" when it
+// could not start or took longer than 10 s).
+inline std::string capture(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+    const fs::path out = fs::temp_directory_path() / ("mayorin-capture-" + std::to_string(::getpid()));
+    pid_t pid = spawn(argv, env, out, "/dev/null");
+    const bool ended = pid > 0 && waitForExit(pid, 10s) >= 0;
+    killChild(pid);
+    std::string text = ended ? readFile(out) : std::string();
+    fs::remove(out);
+    return text;
+}
+
 // Polls until done() is true or the limit has passed; returns whether done() came true.
 template <class Done> bool waitUntil(Done&& done, milliseconds limit = 15s) {
     const auto until = steady_clock::now() + limit;

@@ -5,13 +5,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QDialog>
 #include <QIcon>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
-#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include "core/Guard.h"
@@ -21,7 +19,7 @@
 #include "ui/notice/Form2.h"
 #include "ui/remote/RemoteControl.h"
 #include "ui/tray/Help.h"
-#include "ui/tray/StatusNotifier.h"
+#include "ui/tray/TrayIcon.h"
 #include "ui/Twips.h"
 
 namespace mayorin::ui {
@@ -84,32 +82,9 @@ Form4::Form4(UiContext& ctx)
     m_ctx.resident = this;
 
     buildMenu();
-    m_statusNotifierTray = statusNotifierHostRegistered();
-    m_tray = new QSystemTrayIcon(windowIcon(), this);
-    m_tray->setObjectName(QStringLiteral("tasuku_aicon"));
-    m_tray->setToolTip(windowTitle());
-    m_tray->setContextMenu(m_menu); // a right press
-    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        command(m_ctx.env.errors, "Form_MouseDown F4", [&] {
-            switch (reason) {
-            case QSystemTrayIcon::Trigger:
-                // A status-notifier panel sends a left click as this alone and never a double
-                // click, and shows the menu itself on a right click: there a left click opens the
-                // entry window. In an old-style tray it is a left press, which shows the menu.
-                if (m_statusNotifierTray) {
-                    openEntryWindow(m_ctx);
-                } else {
-                    m_menu->popup(QCursor::pos());
-                }
-                break;
-            case QSystemTrayIcon::DoubleClick: // opens the entry window or brings it to the front
-                openEntryWindow(m_ctx);
-                break;
-            default: // the context menu shows itself; a middle press does nothing
-                break;
-            }
-        });
-    });
+    m_tray = new TrayIcon(windowIcon(), windowTitle(), m_menu, this);
+    connect(m_tray, &TrayIcon::entryWindowAsked, this,
+            [this] { command(m_ctx.env.errors, "Form_MouseDown F4", [&] { openEntryWindow(m_ctx); }); });
 
     // The tick runs from the moment the window exists.
     m_tick = new QTimer(this);

@@ -14,10 +14,11 @@
 class QAction;
 class QCloseEvent;
 class QMenu;
-class QSystemTrayIcon;
 class QTimer;
 
 namespace mayorin::ui {
+
+class TrayIcon;
 
 // The hidden resident window: lives as long as the process, is never shown, and owns the tray
 // icon with its menu, the 200 ms tick and the resident controller that both drive. It is also
@@ -59,9 +60,7 @@ public:
     bool isShuttingDown() const { return m_unloading || m_ended; }
 
     notify::ResidentController& controller() { return *m_controller; }
-    QSystemTrayIcon* trayIcon() const { return m_tray; }
-    // True when the icon is a status-notifier item rather than an icon in an old-style tray.
-    bool onStatusNotifierTray() const { return m_statusNotifierTray; }
+    TrayIcon* trayIcon() const { return m_tray; }
     QMenu* trayMenu() const { return m_menu; }
     QTimer* tickTimer() const { return m_tick; }
 
@@ -102,18 +101,17 @@ private:
     UiContext& m_ctx;
     std::unique_ptr<notify::ResidentController> m_controller;
     QTimer* m_tick = nullptr;
-    QSystemTrayIcon* m_tray = nullptr;
+    TrayIcon* m_tray = nullptr;
     QMenu* m_menu = nullptr;
     QAction* m_messageItem = nullptr;
-    bool m_statusNotifierTray = false;
 
     Pending m_pending = Pending::None;
     bool m_loading = false;   // start-up is running
     bool m_asking = false;    // the exit question is running
     bool m_unloading = false; // the shut-down is running
     bool m_ended = false;
-    bool m_systemClose = false; // the system asked for the end: nothing waits for an answer
-    bool m_displayGone = false; // nothing may touch the display
+    bool m_systemClose = false;                  // the system asked for the end: nothing waits for an answer
+    bool m_displayGone = false;                  // nothing may touch the display
     std::vector<QPointer<QWidget>> m_unanswered; // message dialogs shown without waiting
 };
 

@@ -1,12 +1,43 @@
 #pragma once
 
+#include <QObject>
+#include <QString>
+
+class QDBusPendingCallWatcher;
+
 namespace mayorin::ui {
 
-// True when the session bus has a status-notifier watcher with a registered host. Qt asks the
-// same question once, at the first tray icon, and then shows the icon as a status-notifier item
-// (the panel draws it and its menu; a left click arrives as a trigger and never as a double
-// click) instead of in an old-style tray. Asked before that icon is made, it tells which of the
-// two paths the icon takes. False without a session bus.
+// True when the session bus has a status-notifier watcher with a registered host: a panel that
+// draws status-notifier items. False without a session bus. Asks and waits for the answer.
 bool statusNotifierHostRegistered();
+
+// Follows the session bus's status-notifier watcher: tells when a panel that draws
+// status-notifier items comes (a watcher with a registered host) or goes. Panels often start
+// after the program, at log-in, and may restart while it runs.
+class StatusNotifierWatch final : public QObject {
+    Q_OBJECT
+
+public:
+    // Starts with the present answer, asked for and waited for.
+    explicit StatusNotifierWatch(QObject* parent = nullptr);
+
+    bool hostPresent() const { return m_present; }
+
+Q_SIGNALS:
+    // The panel came or went; also sent, with true, when another watcher took the place of the
+    // one there was, which knows nothing of items registered with its predecessor.
+    void hostChanged(bool present);
+
+private Q_SLOTS:
+    void hostRegistrationChanged();
+
+private:
+    void ownerChanged(const QString& newOwner);
+    // Asks the watcher whether a host is registered; the answer arrives later.
+    void ask(bool newWatcher);
+    void answered(QDBusPendingCallWatcher* call, bool newWatcher);
+
+    bool m_present = false;
+};
 
 } // namespace mayorin::ui

@@ -1,10 +1,15 @@
 target_sources(ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/ExportedMenu.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Form4.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Help.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SessionEnd.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StatusNotifier.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StatusNotifierItem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SystemSignals.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TrayIcon.cpp
 )
+# The toolkit's tray icon is kept an embedded one through its private part (qt6-base-private-dev).
+target_link_libraries(ui PRIVATE Qt6::WidgetsPrivate)
 
 # The help file: HTML pages compiled into "Mayorin。ヘルプ.chm" beside the program.
 set(MAYORIN_HELP_SOURCE_DIR ${PROJECT_SOURCE_DIR}/resources/help)

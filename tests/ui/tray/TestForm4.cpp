@@ -145,10 +145,10 @@ void TestForm4::trayIconAndMenu() {
     r.form->start(r.appDir());
     QCOMPARE(r.form->windowTitle(), QStringLiteral("Mayorin。"));
     QVERIFY(!r.form->isVisible());
-    QCOMPARE(r.form->trayIcon()->toolTip(), QStringLiteral("Mayorin。"));
+    QCOMPARE(r.form->trayIcon()->embeddedIcon()->toolTip(), QStringLiteral("Mayorin。"));
     QVERIFY(r.form->trayIcon()->isVisible());
-    QVERIFY(!r.form->trayIcon()->icon().isNull());
-    QCOMPARE(r.form->trayIcon()->contextMenu(), r.form->trayMenu());
+    QVERIFY(!r.form->trayIcon()->embeddedIcon()->icon().isNull());
+    QCOMPARE(r.form->trayIcon()->embeddedIcon()->contextMenu(), r.form->trayMenu());
     QCOMPARE(r.form->trayMenu()->objectName(), QStringLiteral("tasuku_aikon"));
     QVERIFY(r.form->tickTimer()->isActive());
     QCOMPARE(r.form->tickTimer()->interval(), 200);
@@ -177,7 +177,7 @@ void TestForm4::trayIconAndMenu() {
 // draws: at every size the tray has, no pixel is far off and the whole differs only at the edges.
 void TestForm4::iconFilesShowTheTrayIcon() {
     Rig r;
-    const QIcon tray = r.form->trayIcon()->icon();
+    const QIcon tray = r.form->trayIcon()->embeddedIcon()->icon();
     for (const int size : {16, 22, 24, 32, 48, 64}) {
         const QString path = QStringLiteral(MAYORIN_ICON_DIR "/hicolor/%1x%1/apps/mayorin.png").arg(size);
         const QImage file = QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -520,23 +520,27 @@ void TestForm4::duplicateStartIgnoredHandsOverAndEnds() {
 }
 
 // Without a status-notifier watcher the icon sits in an old-style tray: a left press shows the
-// menu, and a double click (which comes after that press) opens the entry window.
+// menu, and a double click (which comes after that press) opens the entry window and closes the
+// menu.
 void TestForm4::oldStyleTrayPressShowsMenuDoubleClickOpensEntryWindow() {
     Rig r;
     r.form->start(r.appDir());
-    QVERIFY(!r.form->onStatusNotifierTray());
-    emit r.form->trayIcon()->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(!r.form->trayIcon()->onStatusNotifierTray());
+    emit r.form->trayIcon()->embeddedIcon()->activated(QSystemTrayIcon::Trigger);
     QVERIFY(r.form->trayMenu()->isVisible());
     QVERIFY(r.ctx.entry == nullptr);
     r.form->trayMenu()->hide();
-    emit r.form->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+    emit r.form->trayIcon()->embeddedIcon()->activated(QSystemTrayIcon::DoubleClick);
     QVERIFY(r.te.st.EntryWindowOpen);
     QVERIFY(r.ctx.entry != nullptr);
     const auto* first = r.ctx.entry;
-    emit r.form->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+    emit r.form->trayIcon()->embeddedIcon()->activated(QSystemTrayIcon::DoubleClick);
     QCOMPARE(r.ctx.entry, first);
+    // A press right after a double click belongs to it: no menu.
+    emit r.form->trayIcon()->embeddedIcon()->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(!r.form->trayMenu()->isVisible());
     // A middle press does nothing, and the exit closes the entry window.
-    emit r.form->trayIcon()->activated(QSystemTrayIcon::MiddleClick);
+    emit r.form->trayIcon()->embeddedIcon()->activated(QSystemTrayIcon::MiddleClick);
     r.form->closeFromSystem();
     QTRY_VERIFY(r.form->hasEnded());
     QVERIFY(!r.te.st.EntryWindowOpen);

@@ -63,7 +63,12 @@ public:
                m_bus->registerService(kWatcherService);
     }
 
+    // Ends this watcher: the items registered with it are forgotten.
     void close() {
+        {
+            QMutexLocker lock(&m_mutex);
+            m_items.clear();
+        }
         m_bus->unregisterService(kWatcherService);
         m_bus->unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
         QDBusConnection::disconnectFromBus(m_bus->name());
@@ -98,8 +103,20 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void leftClickOpensEntryWindow();
+    void iconFollowsAWatcherThatComesAndGoes();
 
 private:
+    bool listen() {
+        bool listening = false;
+        QMetaObject::invokeMethod(
+            m_watcher, [&] { listening = m_watcher->listen(); }, Qt::BlockingQueuedConnection);
+        return listening;
+    }
+    void close() {
+        QMetaObject::invokeMethod(
+            m_watcher, [this] { m_watcher->close(); }, Qt::BlockingQueuedConnection);
+    }
+
     // A click on the item as the panel sends it, over the watcher's connection; "" or the error.
     // The reply is waited for here, where the item answers.
     static QString click(const QString& item, const char* method) {
@@ -183,21 +200,13 @@ void TestStatusNotifierTray::initTestCase() {
     m_watcher = new StandInWatcher;
     m_watcher->moveToThread(&m_thread);
     m_thread.start();
-    bool listening = false;
-    QMetaObject::invokeMethod(
-        m_watcher, [&] { listening = m_watcher->listen(); }, Qt::BlockingQueuedConnection);
-    QVERIFY(listening);
+    QVERIFY(listen());
 }
 
 void TestStatusNotifierTray::cleanupTestCase() {
     if (m_watcher != nullptr) {
         QMetaObject::invokeMethod(
-            m_watcher,
-            [this] {
-                m_watcher->close();
-                delete m_watcher;
-            },
-            Qt::BlockingQueuedConnection);
+            m_watcher, [this] { delete m_watcher; }, Qt::BlockingQueuedConnection);
         m_watcher = nullptr;
     }
     m_thread.quit();
@@ -212,7 +221,7 @@ void TestStatusNotifierTray::leftClickOpensEntryWindow() {
     ui::Form4& form = *rig.form;
     ui::UiContext& ctx = rig.ctx;
     test::TestEnv& te = rig.te;
-    QVERIFY(form.onStatusNotifierTray());
+    QVERIFY(form.trayIcon()->onStatusNotifierTray());
     form.start(rig.appDir());
     QVERIFY(form.trayIcon()->isVisible());
 
@@ -245,6 +254,33 @@ void TestStatusNotifierTray::leftClickOpensEntryWindow() {
     form.closeFromSystem();
     QTRY_VERIFY(form.hasEnded());
     QVERIFY(ctx.entry == nullptr);
+}
+
+// A panel that comes after the program gets the icon within seconds, as a registered item whose
+// left click opens the entry window; when the panel goes, the icon goes back to the old-style tray.
+void TestStatusNotifierTray::iconFollowsAWatcherThatComesAndGoes() {
+    close();
+    test::Rig rig;
+    ui::TrayIcon& tray = *rig.form->trayIcon();
+    rig.form->start(rig.appDir());
+    QVERIFY(!tray.onStatusNotifierTray());
+    QVERIFY(tray.embeddedIcon()->isVisible());
+
+    QVERIFY(listen());
+    QTRY_COMPARE_WITH_TIMEOUT(m_watcher->registeredItems().size(), qsizetype(1), 3000);
+    const QString item = m_watcher->registeredItems().at(0);
+    QVERIFY(tray.onStatusNotifierTray());
+    QVERIFY(!tray.embeddedIcon()->isVisible());
+    QCOMPARE(click(item, "Activate"), QString());
+    QTRY_VERIFY(rig.ctx.entry != nullptr);
+
+    close();
+    QTRY_VERIFY_WITH_TIMEOUT(!tray.onStatusNotifierTray(), 3000);
+    QVERIFY(tray.embeddedIcon()->isVisible());
+    QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(item));
+    QVERIFY(rig.te.errors.reports.empty());
+    rig.form->closeFromSystem();
+    QTRY_VERIFY(rig.form->hasEnded());
 }
 
 QTEST_MAIN(TestStatusNotifierTray)

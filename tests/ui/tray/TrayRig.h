@@ -11,6 +11,7 @@
 #include "tests/support/TestEnv.h"
 #include "ui/UiContext.h"
 #include "ui/tray/Form4.h"
+#include "ui/tray/TrayIcon.h"
 
 namespace mayorin::test {
 
