@@ -16,7 +16,9 @@ namespace {
 // Qt chooses once per process, at its first tray icon, whether its icons are status-notifier
 // items or embedded icons, and keeps the choice even when the panel changes. The status-notifier
 // item is the program's own, so the toolkit's icon is made an embedded one, whatever the choice.
-void keepEmbedded(QSystemTrayIcon* icon) {
+// The toolkit does not export the type information of its private class, which the sanitizer's
+// check of the object's dynamic type would need.
+__attribute__((no_sanitize("vptr"))) void keepEmbedded(QSystemTrayIcon* icon) {
     auto* d = static_cast<QSystemTrayIconPrivate*>(QObjectPrivate::get(icon));
     delete d->qpa_sys;
     d->qpa_sys = nullptr;
