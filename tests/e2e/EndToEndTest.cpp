@@ -462,30 +462,26 @@ TEST(EndToEnd, countdownKeepsItsLengthWhenTheClockIsSetBack) {
 
 constexpr const char* kXdotool = "/usr/bin/xdotool";
 
-// An X server of the test's own, on the first free display from :110 to :119.
+// An X server of the test's own.
 class XServer {
 public:
-    XServer() {
-        for (int n = 110; n <= 119 && m_pid == 0; ++n) {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-            if (fs::exists(socket) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) {
-                continue;
-            }
-            display = ":" + std::to_string(n);
-            m_pid = std::max(0, spawn({kXvfb, display, "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
-                                      inheritedEnvironment(), "/dev/null", "/dev/null"));
-            if (m_pid != 0 && !waitUntil([&] { return fs::exists(socket); }, 10s)) {
-                stop();
-            } else if (m_pid != 0) {
-                // Another test may have taken the same display a moment earlier: then this server ends.
-                std::this_thread::sleep_for(200ms);
-                if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
-                    m_pid = 0;
-                }
-            }
+    // The server picks a free display itself and says which once it takes connections: tests
+    // running side by side never share one.
+    XServer() : m_dir(mayorin::e2e::freshDir("mayorin-xvfb")) {
+        const fs::path said = m_dir / "display";
+        m_pid = std::max(0, spawn({kXvfb, "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
+                                  inheritedEnvironment(), said, "/dev/null"));
+        if (m_pid != 0 && waitUntil([&] { return readFile(said).find('\n') != std::string::npos; }, 10s)) {
+            const std::string n = readFile(said);
+            display = ":" + n.substr(0, n.find('\n'));
+        } else {
+            stop();
         }
     }
-    ~XServer() { stop(); }
+    ~XServer() {
+        stop();
+        fs::remove_all(m_dir);
+    }
 
     bool running() const { return m_pid != 0; }
     void stop() {
@@ -500,6 +496,7 @@ public:
     std::string display;
 
 private:
+    fs::path m_dir;
     pid_t m_pid = 0;
 };
 
@@ -510,7 +507,7 @@ TEST(EndToEnd, lostDisplayEndsNormally) {
         GTEST_SKIP() << "Xvfb is not installed (Debian package xvfb)";
     }
     XServer x;
-    ASSERT_TRUE(x.running()) << "no free display from :110 to :119";
+    ASSERT_TRUE(x.running()) << "Xvfb did not start";
     const fs::path dir = freshDir();
     const DueAlarm alarm(2);
     const fs::path dataFile = dir / "Mayorin。保存.txt";
@@ -545,7 +542,7 @@ TEST(EndToEnd, unreadableLineLeavesTheDataFileAsItWas) {
         GTEST_SKIP() << "Xvfb and xdotool are not installed (Debian packages xvfb, xdotool)";
     }
     XServer x;
-    ASSERT_TRUE(x.running()) << "no free display from :110 to :119";
+    ASSERT_TRUE(x.running()) << "Xvfb did not start";
     const fs::path dir = freshDir();
     const DueAlarm alarm(100000);
     std::vector<std::string> lines = kHead;
@@ -595,7 +592,7 @@ TEST(EndToEnd, noticeStoredAboveTheScreenOpensBelowATopPanel) {
         }
     }
     XServer x;
-    ASSERT_TRUE(x.running()) << "no free display from :110 to :119";
+    ASSERT_TRUE(x.running()) << "Xvfb did not start";
     std::vector<std::string> env = inheritedEnvironment();
     env.push_back("DISPLAY=" + x.display);
     pid_t wm = spawn({"/usr/bin/openbox"}, env, "/dev/null", "/dev/null");
@@ -658,7 +655,7 @@ TEST(EndToEnd, oldStyleTrayDoubleClickOpensEntryWindow) {
         }
     }
     XServer x;
-    ASSERT_TRUE(x.running()) << "no free display from :110 to :119";
+    ASSERT_TRUE(x.running()) << "Xvfb did not start";
     std::vector<std::string> env = inheritedEnvironment();
     env.push_back("DISPLAY=" + x.display);
     const fs::path dir = freshDir();
