@@ -70,7 +70,7 @@ private:
     bool refuseWhenEnding();
 
     UiContext& m_ctx;
-    QString m_connection; // the connection holding the name or queued for it, empty when none
+    QString m_connection;   // the connection holding the name or queued for it, empty when none
     bool m_closing = false; // the object is on its way out with the program
 };
 
