@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include <dlfcn.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -18,6 +20,35 @@ constexpr const char* kNoScreen = "Mayorin。: 画面が見つからないため
                                   "DISPLAY も WAYLAND_DISPLAY も設定されていません。"
                                   "デスクトップのセッションの中で起動してください"
                                   "（画面なしで動かすときは QT_QPA_PLATFORM=offscreen）。";
+
+// Why an X server cannot be used, for the texts below.
+std::string noXServer(const SessionFacts& facts) {
+    return "DISPLAY の X サーバー「" + facts.display + "」につなげません";
+}
+
+// True when the X server named by display takes a connection, asked the way Qt's X11 platform will
+// ask it. The X library is looked up at run time: without it Qt's X11 platform does not load either,
+// and Qt says so itself.
+bool xServerTakesConnections(const std::string& display) {
+    void* xcb = ::dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (xcb == nullptr) {
+        return true;
+    }
+    using Connect = void* (*)(const char*, int*);
+    using HasError = int (*)(void*);
+    using Disconnect = void (*)(void*);
+    const auto connect = reinterpret_cast<Connect>(::dlsym(xcb, "xcb_connect"));
+    const auto hasError = reinterpret_cast<HasError>(::dlsym(xcb, "xcb_connection_has_error"));
+    const auto disconnect = reinterpret_cast<Disconnect>(::dlsym(xcb, "xcb_disconnect"));
+    bool there = true;
+    if (connect != nullptr && hasError != nullptr && disconnect != nullptr) {
+        void* connection = connect(display.c_str(), nullptr);
+        there = hasError(connection) == 0;
+        disconnect(connection);
+    }
+    ::dlclose(xcb);
+    return there;
+}
 
 std::string env(const char* name) {
     const char* value = std::getenv(name);
@@ -99,7 +130,11 @@ std::string unusablePlatform(const SessionFacts& facts, const std::string& chose
                                                                 : facts.qpaPlatform;
     if (request.empty()) {
         // Qt's own choice is the X server named by DISPLAY (a Wayland session was chosen above).
-        return facts.display.empty() ? kNoScreen : std::string();
+        if (facts.display.empty()) {
+            return kNoScreen;
+        }
+        return facts.xServerThere ? std::string()
+                                  : "Mayorin。: 画面につなげないため起動できません（" + noXServer(facts) + "）。";
     }
     std::string missing;     // the first asked-for platform that is not installed
     std::string unreachable; // the first installed one without its display, and why
@@ -110,7 +145,9 @@ std::string unusablePlatform(const SessionFacts& facts, const std::string& chose
                                                             [&](const auto& key) { return sameName(key, name); });
         const bool x11 = sameName(name, "xcb");
         const bool wayland = name.rfind("wayland", 0) == 0;
-        const bool reachable = x11 ? !facts.display.empty() : wayland ? facts.compositorThere : true;
+        const bool reachable = x11       ? !facts.display.empty() && facts.xServerThere
+                               : wayland ? facts.compositorThere
+                                         : true;
         if (there && reachable) {
             return {};
         }
@@ -118,7 +155,9 @@ std::string unusablePlatform(const SessionFacts& facts, const std::string& chose
             missing = name;
         } else if (there && unreachable.empty()) {
             unreachable = name;
-            why = x11 ? "DISPLAY が設定されていません" : "Wayland のコンポジタが見つかりません";
+            why = !x11                    ? "Wayland のコンポジタが見つかりません"
+                  : facts.display.empty() ? "DISPLAY が設定されていません"
+                                          : noXServer(facts);
         }
     }
     if (!unreachable.empty()) {
@@ -145,7 +184,13 @@ std::string choosePlatformForSession(int argc, char** argv) {
         if ((arg == "-platform" || arg == "--platform") && i + 1 < argc) {
             facts.platformArgument = argv[i + 1];
         }
+        if ((arg == "-display" || arg == "--display") && i + 1 < argc) {
+            facts.display = argv[i + 1];
+        }
     }
+    // A DISPLAY whose X server has gone (a session that ended, a forwarding that was closed) would
+    // make Qt's X11 platform abort.
+    facts.xServerThere = facts.display.empty() || xServerTakesConnections(facts.display);
     // Where libwayland looks for the compositor: WAYLAND_DISPLAY, a name in the runtime folder
     // ("wayland-0" without one) or a path, unless the compositor handed over a socket already.
     const std::string socket = facts.waylandDisplay.empty() ? "wayland-0" : facts.waylandDisplay;

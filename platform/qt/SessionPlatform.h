@@ -8,12 +8,13 @@ namespace mayorin::platform {
 
 // What decides the Qt platform the program asks for.
 struct SessionFacts {
-    std::string qpaPlatform;      // QT_QPA_PLATFORM
-    std::string sessionType;      // XDG_SESSION_TYPE
-    std::string waylandDisplay;   // WAYLAND_DISPLAY
-    std::string display;          // DISPLAY: set on a Wayland session when XWayland is there
-    std::string platformArgument; // the value of -platform on the command line, "" without
-    bool compositorThere = true;  // the Wayland compositor's socket exists
+    std::string qpaPlatform{};      // QT_QPA_PLATFORM
+    std::string sessionType{};      // XDG_SESSION_TYPE
+    std::string waylandDisplay{};   // WAYLAND_DISPLAY
+    std::string display{};          // DISPLAY: set on a Wayland session when XWayland is there
+    std::string platformArgument{}; // the value of -platform on the command line, "" without
+    bool compositorThere = true;    // the Wayland compositor's socket exists
+    bool xServerThere = true;       // the X server of DISPLAY (or of -display) takes a connection
 };
 
 // The Qt platform to ask for, or "" to leave the choice to Qt. On a Wayland session a window

@@ -622,21 +622,36 @@ TEST(EndToEnd, noticeStoredAboveTheScreenOpensBelowATopPanel) {
     fs::remove_all(dir);
 }
 
-// Without a screen the program says so in Japanese and ends with an error, before it touches its
-// settings, data file or log; Qt would abort instead. (Each cause and its text: platform_qt_tests.)
+// Without a screen, or with a DISPLAY whose X server has gone, the program says so in Japanese and
+// ends with an error, before it touches its settings, data file or log; Qt would abort instead.
+// (Each cause and its text: platform_qt_tests.)
 TEST(EndToEnd, withoutAScreenItSaysSoAndEnds) {
-    const fs::path dir = freshDir();
-    copyProgram(dir);
-    pid_t pid = spawn({(dir / "mayorin").string()}, programEnvironment(dir, {"XDG_SESSION_TYPE="}, {}), dir / "out.txt",
-                      dir / "err.txt");
-    EXPECT_EQ(waitForExit(pid, 10s), 1);
-    killChild(pid);
-    EXPECT_EQ(readFile(dir / "err.txt"),
-              "Mayorin。: 画面が見つからないため起動できません。DISPLAY も WAYLAND_DISPLAY も設定されていません。"
-              "デスクトップのセッションの中で起動してください（画面なしで動かすときは QT_QPA_PLATFORM=offscreen）。\n");
-    EXPECT_TRUE(fs::is_empty(dir / "config"));
-    EXPECT_FALSE(fs::exists(dir / "Mayorin。ログ"));
-    fs::remove_all(dir);
+    const struct {
+        std::string display;
+        std::string said;
+    } cases[] = {
+        {"", "Mayorin。: 画面が見つからないため起動できません。DISPLAY も WAYLAND_DISPLAY も設定されていません。"
+             "デスクトップのセッションの中で起動してください（画面なしで動かすときは QT_QPA_PLATFORM=offscreen）。\n"},
+        {":65000",
+         "Mayorin。: 画面につなげないため起動できません（DISPLAY の X サーバー「:65000」につなげません）。\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.display);
+        const fs::path dir = freshDir();
+        copyProgram(dir);
+        std::vector<std::string> own = {"XDG_SESSION_TYPE="};
+        if (!c.display.empty()) {
+            own.push_back("DISPLAY=" + c.display);
+        }
+        pid_t pid =
+            spawn({(dir / "mayorin").string()}, programEnvironment(dir, own, {}), dir / "out.txt", dir / "err.txt");
+        EXPECT_EQ(waitForExit(pid, 10s), 1);
+        killChild(pid);
+        EXPECT_EQ(readFile(dir / "err.txt"), c.said);
+        EXPECT_TRUE(fs::is_empty(dir / "config"));
+        EXPECT_FALSE(fs::exists(dir / "Mayorin。ログ"));
+        fs::remove_all(dir);
+    }
 }
 
 // A helper program of the test, ended with the test.

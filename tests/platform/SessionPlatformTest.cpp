@@ -70,6 +70,14 @@ TEST(SessionPlatformTest, NoUsableScreenIsToldInsteadOfAborting) {
          "Mayorin。: Qt のプラットフォーム「vnc」が見つからないため起動できません。使えるもの: offscreen, xcb, "
          "minimal。"},
         {{"vnc", "", "", ":0"}, {}, ""}, // no plugin list to go by
+        {{"", "", "", ":9", "", true, false},
+         plugins,
+         "Mayorin。: 画面につなげないため起動できません（DISPLAY の X サーバー「:9」につなげません）。"},
+        {{"xcb", "", "", ":9", "", true, false},
+         plugins,
+         "Mayorin。: Qt のプラットフォーム「xcb」の画面につなげないため起動できません（DISPLAY の X "
+         "サーバー「:9」につなげません）。"},
+        {{"", "", "", ":9", "offscreen", true, false}, plugins, ""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(unusablePlatform(c.facts, platformForSession(c.facts), c.installed), c.said)
