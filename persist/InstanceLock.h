@@ -31,7 +31,6 @@ public:
     // still meets the others; where neither can be opened or locked, the lock counts as held. The
     // descriptors are not inherited by child processes.
     Outcome take(const std::string& folder);
-    bool taken() const { return m_fd >= 0; }
     // Lets the lock go: the end, once nothing more is written.
     void release();
 

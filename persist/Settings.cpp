@@ -240,19 +240,19 @@ void Settings::deleteAll() {
     m_backend.removeAll();
 }
 
-StartKind registry1_F4(core::State& st, Settings& settings, MessageDialogHost& dialog, platform::ErrorSink& errors,
-                       bool heldElsewhere) {
-    return core::guardedOr(errors, kRegistry1Location, StartKind::First, [&] {
+void registry1_F4(core::State& st, Settings& settings, MessageDialogHost& dialog, platform::ErrorSink& errors,
+                  bool heldElsewhere) {
+    core::guarded(errors, kRegistry1Location, [&] {
         if (heldElsewhere) {
             // A live instance runs on this folder's data file. The marker is that user's, and
             // this start's answer does not change it.
             st.MessageMode = 6;
             dialog.showMessageDialog();
-            return StartKind::Duplicate;
+            return;
         }
         // Nobody holds the folder: a marker still set only says the last run did not end
         // normally, and the start goes on as after a normal end.
-        return settings.testAndSetRunningMarker(st.AppDir) ? StartKind::AfterAbnormalEnd : StartKind::First;
+        settings.testAndSetRunningMarker(st.AppDir);
     });
 }
 

@@ -65,19 +65,12 @@ private:
     platform::SettingsBackend& m_backend;
 };
 
-// How a start goes on, from the program folder's lock and this user's running marker.
-enum class StartKind {
-    First,            // the lock was free and the marker empty: the marker is set now
-    AfterAbnormalEnd, // the lock was free but the marker set: the last run did not end normally
-                      // (a crash, kill -9, a power cut); the start goes on quietly, marker kept
-    Duplicate,        // a live instance holds the lock: the duplicate-start content was shown
-};
-
 // The duplicate-start check of the resident window's load, once the folder's lock was tried:
 // only a live instance holding it (heldElsewhere) shows the message dialog in its duplicate-start
-// content (MessageMode 6), and the marker is then left alone; otherwise the marker is set when
-// empty. Returns the case; a failure is reported and gives First. "registry1_F4 F4".
-StartKind registry1_F4(core::State& st, Settings& settings, MessageDialogHost& dialog, platform::ErrorSink& errors,
-                       bool heldElsewhere);
+// content (MessageMode 6), and the marker is then left alone. Otherwise the marker is set when
+// empty; a marker still set only says the last run did not end normally, and the start goes on
+// quietly. "registry1_F4 F4".
+void registry1_F4(core::State& st, Settings& settings, MessageDialogHost& dialog, platform::ErrorSink& errors,
+                  bool heldElsewhere);
 
 } // namespace mayorin::persist
