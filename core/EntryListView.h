@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace mayorin::core {
 
@@ -13,6 +14,8 @@ public:
     virtual void insertLine(int index, const std::string& line) = 0;
     // Removes list item index.
     virtual void removeLine(int index) = 0;
+    // Replaces every item with these lines, in one go (after the rows changed their order).
+    virtual void replaceLines(const std::vector<std::string>& lines) = 0;
 };
 
 } // namespace mayorin::core

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Calendar.h"
 #include "core/Guard.h"
@@ -141,12 +142,12 @@ int tokeiHosei(core::Env& env, double seconds) {
             return core::value(a[core::kNextSecond]) > core::value(b[core::kNextSecond]);
         });
         if (st.EntryWindowOpen && env.entryList != nullptr) {
-            for (int i = st.ReservationCount - 1; i >= 0; --i) {
-                env.entryList->removeLine(i);
+            std::vector<std::string> lines;
+            lines.reserve(static_cast<std::size_t>(st.ReservationCount));
+            for (int r = st.ReservationCount - 1; r >= 0; --r) {
+                lines.push_back(core::hyouji12(env, static_cast<std::int16_t>(r)));
             }
-            for (int i = 0; i < st.ReservationCount; ++i) {
-                env.entryList->insertLine(i, core::hyouji12(env, core::add16(st.ReservationCount - 1, -i)));
-            }
+            env.entryList->replaceLines(lines);
         }
         return moved;
     });

@@ -18,6 +18,7 @@ class RecordingList final : public core::EntryListView {
 public:
     void insertLine(int index, const std::string& line) override { items.insert(items.begin() + index, line); }
     void removeLine(int index) override { items.erase(items.begin() + index); }
+    void replaceLines(const std::vector<std::string>& lines) override { items = lines; }
     std::vector<std::string> items;
 };
 

@@ -96,6 +96,7 @@ class FakeEntryList final : public core::EntryListView {
 public:
     void insertLine(int index, const std::string& line) override { lines.insert(lines.begin() + index, line); }
     void removeLine(int index) override { lines.erase(lines.begin() + index); }
+    void replaceLines(const std::vector<std::string>& all) override { lines = all; }
     std::vector<std::string> lines;
 };
 

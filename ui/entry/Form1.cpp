@@ -554,6 +554,16 @@ void Form1::insertLine(int index, const std::string& line) {
     m_list->insertItem(index, qs(line));
 }
 
+void Form1::replaceLines(const std::vector<std::string>& lines) {
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string& line : lines) {
+        items << qs(line);
+    }
+    m_list->clear();
+    m_list->addItems(items);
+}
+
 void Form1::removeLine(int index) {
     const int before = selectedPos();
     delete m_list->takeItem(index);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <QMainWindow>
 
@@ -40,6 +41,7 @@ public:
     // The mirror of the reservation table, driven by the store while the window is open.
     void insertLine(int index, const std::string& line) override;
     void removeLine(int index) override;
+    void replaceLines(const std::vector<std::string>& lines) override;
 
     // Name lists and editor items, driven by the display-name editor.
     void clearNameList(int side);
