@@ -1,7 +1,6 @@
 #include "app/CommandLine.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <set>
 #include <string_view>
@@ -16,6 +15,7 @@
 
 #include "core/Env.h"
 #include "core/TextValue.h"
+#include "platform/qt/SessionPlatform.h"
 #include "ui/remote/RemoteControl.h"
 
 namespace mayorin::app {
@@ -83,24 +83,11 @@ constexpr const char* kStillRunning = "Mayorin。の終了を確認できませ�
 constexpr const char* kCannotStartHere =
     "Mayorin。は起動していません。画面（ディスプレイ）が無いため、ここからは起動できません。\n";
 
-// Whether a start could show windows: a display to connect to, or a platform or display chosen
-// for Qt.
+// Whether a start could show windows: the same question the start itself asks before it makes
+// the application.
 bool displayAvailable(int argc, char* argv[]) {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') {
-            return true;
-        }
-    }
-    for (int i = 1; i < argc; ++i) {
-        std::string_view a = argv[i];
-        a.remove_prefix(a.rfind("--", 0) == 0 ? 2 : a.rfind('-', 0) == 0 ? 1 : 0);
-        const std::string_view name = a.substr(0, a.find('='));
-        if (name == "platform" || name == "display") {
-            return true;
-        }
-    }
-    return false;
+    const platform::SessionFacts facts = platform::sessionFacts(argc, argv);
+    return platform::unusablePlatform(facts, platform::platformForSession(facts), {}).empty();
 }
 
 // Everything the command line prints is UTF-8.

@@ -176,7 +176,7 @@ std::string unusablePlatform(const SessionFacts& facts, const std::string& chose
            "。";
 }
 
-std::string choosePlatformForSession(int argc, char** argv) {
+SessionFacts sessionFacts(int argc, char** argv) {
     SessionFacts facts{env("QT_QPA_PLATFORM"), env("XDG_SESSION_TYPE"), env("WAYLAND_DISPLAY"), env("DISPLAY")};
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -197,6 +197,11 @@ std::string choosePlatformForSession(int argc, char** argv) {
     facts.compositorThere =
         !env("WAYLAND_SOCKET").empty() || QFileInfo::exists(QString::fromStdString(
                                               socket.front() == '/' ? socket : env("XDG_RUNTIME_DIR") + "/" + socket));
+    return facts;
+}
+
+std::string choosePlatformForSession(int argc, char** argv) {
+    const SessionFacts facts = sessionFacts(argc, argv);
     const std::string platform = platformForSession(facts);
     if (!platform.empty()) {
         setenv("QT_QPA_PLATFORM", platform.c_str(), 1);

@@ -31,6 +31,10 @@ std::string platformForSession(const SessionFacts& facts);
 std::string unusablePlatform(const SessionFacts& facts, const std::string& chosen,
                              const std::vector<std::string>& installed);
 
+// The facts of this process: its environment, the -platform and -display of its command line,
+// and whether the compositor and the X server they name are there.
+SessionFacts sessionFacts(int argc, char** argv);
+
 // Reads the facts from the environment and the arguments and, when a platform is to be asked
 // for, sets QT_QPA_PLATFORM. Call before the application object is made. Returns
 // unusablePlatform's text for the platform plugins installed ("" when a window can be shown).
