@@ -500,6 +500,40 @@ private:
     pid_t m_pid = 0;
 };
 
+// xdotool's output lines for these arguments on the X server of display ("" alone when it found
+// nothing).
+std::vector<std::string> xdotool(const std::string& display, std::vector<std::string> args) {
+    args.insert(args.begin(), kXdotool);
+    return split(capture(args, {"DISPLAY=" + display}), '\n');
+}
+
+// A desktop on the X server of display: openbox, and trayer with panelArgs; ended with the test.
+class Desktop {
+public:
+    Desktop(const std::string& display, std::vector<std::string> panelArgs) {
+        std::vector<std::string> env;
+        for (const std::string& v : inheritedEnvironment()) {
+            if (v.rfind("DISPLAY=", 0) != 0) {
+                env.push_back(v);
+            }
+        }
+        env.push_back("DISPLAY=" + display);
+        m_wm = spawn({"/usr/bin/openbox", "--sm-disable"}, env, "/dev/null", "/dev/null");
+        std::this_thread::sleep_for(1s);
+        panelArgs.insert(panelArgs.begin(), "/usr/bin/trayer");
+        m_panel = spawn(panelArgs, env, "/dev/null", "/dev/null");
+        std::this_thread::sleep_for(1s); // the panel takes its place on the screen
+    }
+    ~Desktop() {
+        killChild(m_panel);
+        killChild(m_wm);
+    }
+
+private:
+    pid_t m_wm = 0;
+    pid_t m_panel = 0;
+};
+
 // A log-off that ends the X server before anything else: the program still keeps the day's
 // changes, logs its end and clears its running marker, so the next start is a quiet one.
 TEST(EndToEnd, lostDisplayEndsNormally) {
@@ -559,18 +593,12 @@ TEST(EndToEnd, unreadableLineLeavesTheDataFileAsItWas) {
     Program program(dir);
     program.start(x.display);
     // The error box is the only window the program shows: its default button "OK" takes Return.
-    const fs::path found = dir / "window.txt";
-    const auto xdotool = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), kXdotool);
-        pid_t pid = spawn(args, {"DISPLAY=" + x.display}, found, dir / "xdotool-errors.txt");
-        return waitForExit(pid, 5s) == 0;
-    };
+    std::string window;
     ASSERT_TRUE(waitUntil([&] {
-        return xdotool({"search", "--onlyvisible", "--name", "Mayorin"});
+        window = xdotool(x.display, {"search", "--onlyvisible", "--name", "Mayorin"}).at(0);
+        return !window.empty();
     })) << readFile(dir / "output.txt");
-    std::string window = readFile(found);
-    window = window.substr(0, window.find('\n'));
-    ASSERT_TRUE(xdotool({"windowfocus", "--sync", window, "key", "Return"})) << readFile(dir / "xdotool-errors.txt");
+    xdotool(x.display, {"windowfocus", "--sync", window, "key", "Return"});
     EXPECT_EQ(program.waitForEnd(10s), 1) << "ended by the error: " << readFile(dir / "output.txt");
 
     EXPECT_EQ(readFile(dataFile), bytes);
@@ -593,14 +621,8 @@ TEST(EndToEnd, noticeStoredAboveTheScreenOpensBelowATopPanel) {
     }
     XServer x;
     ASSERT_TRUE(x.running()) << "Xvfb did not start";
-    std::vector<std::string> env = inheritedEnvironment();
-    env.push_back("DISPLAY=" + x.display);
-    pid_t wm = spawn({"/usr/bin/openbox"}, env, "/dev/null", "/dev/null");
-    std::this_thread::sleep_for(1s);
-    pid_t panel = spawn({"/usr/bin/trayer", "--edge", "top", "--widthtype", "percent", "--width", "100", "--height",
-                         "26", "--SetPartialStrut", "true", "--SetDockType", "true"},
-                        env, "/dev/null", "/dev/null");
-    std::this_thread::sleep_for(1s);
+    const Desktop desktop(x.display, {"--edge", "top", "--widthtype", "percent", "--width", "100", "--height", "26",
+                                      "--SetPartialStrut", "true", "--SetDockType", "true"});
 
     const fs::path dir = freshDir();
     std::ofstream(dir / "Mayorin。保存.txt", std::ios::binary) << DueAlarm(1).before;
@@ -611,8 +633,6 @@ TEST(EndToEnd, noticeStoredAboveTheScreenOpensBelowATopPanel) {
     ASSERT_TRUE(waitUntil([&] { return logHas(dir, "♪予時刻,"); })) << readFile(dir / "output.txt");
     std::this_thread::sleep_for(500ms);
     EXPECT_EQ(program.terminate(), 0) << readFile(dir / "output.txt");
-    killChild(panel);
-    killChild(wm);
 
     const std::string ini = readFile(dir / "config" / "Mayorin" / "Mayorin.ini");
     const std::string form2 = ini.substr(ini.find("[form2]"));
@@ -654,38 +674,24 @@ TEST(EndToEnd, withoutAScreenItSaysSoAndEnds) {
     }
 }
 
-// A helper program of the test, ended with the test.
-struct Helper {
-    pid_t pid = 0;
-    ~Helper() { killChild(pid); }
-};
-
 // An old-style tray (trayer at the bottom of the screen, under openbox): a press on the icon shows
 // the menu, and a double click opens the entry window, at the usual speeds and right after the
 // menu was used, although the menu the first press shows takes the second one.
 TEST(EndToEnd, oldStyleTrayDoubleClickOpensEntryWindow) {
-    for (const char* tool : {XServer::kXvfb, "/usr/bin/openbox", "/usr/bin/trayer", "/usr/bin/xdotool"}) {
+    for (const char* tool : {XServer::kXvfb, "/usr/bin/openbox", "/usr/bin/trayer", kXdotool}) {
         if (!fs::exists(tool)) {
             GTEST_SKIP() << tool << " is not installed (Debian packages xvfb, openbox, trayer, xdotool)";
         }
     }
     XServer x;
     ASSERT_TRUE(x.running()) << "Xvfb did not start";
-    std::vector<std::string> env = inheritedEnvironment();
-    env.push_back("DISPLAY=" + x.display);
+    const Desktop desktop(x.display, {"--edge", "bottom", "--align", "right", "--widthtype", "request"});
     const fs::path dir = freshDir();
-    const fs::path desktopOutput = dir / "desktop.txt";
-    const Helper wm{spawn({"/usr/bin/openbox", "--sm-disable"}, env, desktopOutput, desktopOutput)};
-    const Helper tray{spawn({"/usr/bin/trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request"}, env,
-                            desktopOutput, desktopOutput, true)};
     Program program(dir);
     // No session bus: the icon goes to the old-style tray whatever the desktop running the tests.
     program.start(x.display);
 
-    const auto xdo = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), "/usr/bin/xdotool");
-        return split(capture(args, env), '\n');
-    };
+    const auto xdo = [&](const std::vector<std::string>& args) { return xdotool(x.display, args); };
     // The program's visible windows: the icon, and the menu, the icon's tip or the entry window
     // when they show.
     const auto shown = [&] {
@@ -698,10 +704,11 @@ TEST(EndToEnd, oldStyleTrayDoubleClickOpensEntryWindow) {
     const auto dump = [&] {
         std::string d = "\n";
         for (const auto& id : shown()) {
-            d += id + " " + capture({"/usr/bin/xdotool", "getwindowname", id, "getwindowgeometry", id}, env);
+            for (const auto& l : xdo({"getwindowname", id, "getwindowgeometry", id})) {
+                d += id + " " + l + "\n";
+            }
         }
-        return d + capture({"/usr/bin/xdotool", "getmouselocation"}, env) + readFile(dir / "output.txt") +
-               readFile(desktopOutput);
+        return d + xdo({"getmouselocation"}).at(0) + "\n" + readFile(dir / "output.txt");
     };
     std::string icon;
     ASSERT_TRUE(waitUntil([&] {
