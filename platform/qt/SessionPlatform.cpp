@@ -1,8 +1,10 @@
 #include "platform/qt/SessionPlatform.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <string_view>
+#include <thread>
 
 #include <dlfcn.h>
 
@@ -28,7 +30,8 @@ std::string noXServer(const SessionFacts& facts) {
 
 // True when the X server named by display takes a connection, asked the way Qt's X11 platform will
 // ask it. The X library is looked up at run time: without it Qt's X11 platform does not load either,
-// and Qt says so itself.
+// and Qt says so itself. An X server that resets (its last client has just gone) drops the
+// connections it took meanwhile, so a refusal is asked again twice before it counts.
 bool xServerTakesConnections(const std::string& display) {
     void* xcb = ::dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
     if (xcb == nullptr) {
@@ -42,9 +45,17 @@ bool xServerTakesConnections(const std::string& display) {
     const auto disconnect = reinterpret_cast<Disconnect>(::dlsym(xcb, "xcb_disconnect"));
     bool there = true;
     if (connect != nullptr && hasError != nullptr && disconnect != nullptr) {
-        void* connection = connect(display.c_str(), nullptr);
-        there = hasError(connection) == 0;
-        disconnect(connection);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (attempt > 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            void* connection = connect(display.c_str(), nullptr);
+            there = hasError(connection) == 0;
+            disconnect(connection);
+            if (there) {
+                break;
+            }
+        }
     }
     ::dlclose(xcb);
     return there;

@@ -466,11 +466,13 @@ constexpr const char* kXdotool = "/usr/bin/xdotool";
 class XServer {
 public:
     // The server picks a free display itself and says which once it takes connections: tests
-    // running side by side never share one.
+    // running side by side never share one. It never resets: a reset when the last client goes
+    // (an xdotool call) drops a connection it has just taken, the program's among them.
     XServer() : m_dir(mayorin::e2e::freshDir("mayorin-xvfb")) {
         const fs::path said = m_dir / "display";
-        m_pid = std::max(0, spawn({kXvfb, "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
-                                  inheritedEnvironment(), said, "/dev/null"));
+        m_pid =
+            std::max(0, spawn({kXvfb, "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
+                              inheritedEnvironment(), said, "/dev/null"));
         if (m_pid != 0 && waitUntil([&] { return readFile(said).find('\n') != std::string::npos; }, 10s)) {
             const std::string n = readFile(said);
             display = ":" + n.substr(0, n.find('\n'));
