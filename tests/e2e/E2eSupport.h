@@ -225,6 +225,14 @@ inline void killChild(pid_t& pid) {
     }
 }
 
+// Limits on how soon the program answers or shows something are this many times longer in a
+// sanitizer build, which starts, answers and draws several times slower.
+#ifdef __SANITIZE_ADDRESS__
+inline constexpr int kSlowdown = 4;
+#else
+inline constexpr int kSlowdown = 1;
+#endif
+
 // The sanitizer options this test run has, with more of them for one program: a later option
 // wins over an inherited one of the same name.
 inline std::string asanOptions(const std::string& more) {
