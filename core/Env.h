@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "core/EntryListView.h"
 #include "core/State.h"
 #include "platform/Clock.h"
@@ -23,7 +25,18 @@ struct Env {
     platform::SettingsBackend& settings;
     // The entry window's reservation list; set while the entry window is open.
     EntryListView* entryList = nullptr;
+    // Moves the countdowns by however far the clock has moved since the last tick; set by the
+    // resident program. Asked before a due second is taken from the clock, so that a row
+    // stamped on the moved clock is not moved again at the next tick.
+    std::function<void()> followClock = {};
 };
+
+// Asks env's clock follower, when it has one.
+inline void followClock(const Env& env) {
+    if (env.followClock) {
+        env.followClock();
+    }
+}
 
 // The program's title, caption of every message box.
 inline constexpr const char* kTitle = "Mayorin。";

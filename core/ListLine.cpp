@@ -101,6 +101,7 @@ void buildTestRow(Env& env, std::int16_t choice) {
     if (choice < 0 || choice > 2) {
         throwSubscript();
     }
+    followClock(env);
     State& st = env.st;
     auto& row = st.ReservationTable[st.ReservationCount];
     for (auto& f : row) {

@@ -361,7 +361,10 @@ void hensu_kensuu(Env& env) {
 }
 
 void tuika03(Env& env, std::int16_t sideCode) {
-    guarded(env.errors, kTuika03, [&] { buildSpareRow(env, sideCode); });
+    guarded(env.errors, kTuika03, [&] {
+        followClock(env);
+        buildSpareRow(env, sideCode);
+    });
 }
 
 void tuika_mein(Env& env) {

@@ -60,7 +60,12 @@ class ResidentController {
 public:
     ResidentController(core::Env& env, persist::Settings& settings, persist::MessageDialogHost& dialog,
                        NoticeWindowHost& notices, ResidentShell& shell)
-        : m_env(env), m_settings(settings), m_dialog(dialog), m_notices(notices), m_shell(shell) {}
+        : m_env(env), m_settings(settings), m_dialog(dialog), m_notices(notices), m_shell(shell) {
+        m_env.followClock = [this] { followClock(); };
+    }
+    ~ResidentController() { m_env.followClock = nullptr; }
+    ResidentController(const ResidentController&) = delete;
+    ResidentController& operator=(const ResidentController&) = delete;
 
     // Start-up, with the directory of the executable. The program folder's lock is taken first
     // and kept for the life of the controller: a start that finds it held by a live instance

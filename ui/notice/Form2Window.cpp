@@ -120,7 +120,8 @@ private:
 
 // The same program state and platform, with failures going to another sink.
 core::Env withErrors(const core::Env& env, platform::ErrorSink& errors) {
-    return core::Env{env.st, env.clock, env.codePage, errors, env.messages, env.log, env.settings, env.entryList};
+    return core::Env{env.st,  env.clock,    env.codePage,  errors,         env.messages,
+                     env.log, env.settings, env.entryList, env.followClock};
 }
 
 } // namespace
