@@ -55,12 +55,22 @@ void ResidentController::formLoad(const std::string& exeDir) {
     core::guarded(m_env.errors, kFormLoadLocation, [&] {
         core::State& st = m_env.st;
         st.AppDir = appDirOf(exeDir);
-        // The folder's lock comes before anything reads or writes its data file.
-        const bool heldElsewhere = m_lock.take(st.AppDir) != persist::InstanceLock::Outcome::Taken;
+        // The folder's lock comes before anything reads or writes its data file. A data file
+        // linked into another folder is locked there too: program folders that share one file
+        // through links meet in its folder.
+        using Outcome = persist::InstanceLock::Outcome;
+        const std::string linkedFolder = persist::linkedDataFolder(st);
+        std::string heldFolder;
+        if (m_lock.take(st.AppDir) != Outcome::Taken) {
+            heldFolder = st.AppDir;
+        } else if (!linkedFolder.empty() && m_linkedLock.take(linkedFolder) != Outcome::Taken) {
+            heldFolder = linkedFolder;
+        }
+        const bool heldElsewhere = !heldFolder.empty();
         persist::registry1_F4(st, m_settings, m_dialog, m_env.errors, heldElsewhere);
         if (heldElsewhere) {
             // Whatever the answer, two live instances never write one data file.
-            m_shell.handOverToRunningInstance();
+            m_shell.handOverToRunningInstance(heldFolder);
             return;
         }
         m_shell.addTrayIcon();

@@ -45,9 +45,10 @@ public:
     virtual void closeOtherWindows() = 0;
     // Ends the process at once (the last step of the shut-down).
     virtual void endProcess() = 0;
-    // A second start on a folder that a live instance holds: asks that instance to show its
-    // entry window, then ends this process at once, with nothing read, saved, logged or cleared.
-    virtual void handOverToRunningInstance() = 0;
+    // A second start on a folder that a live instance holds (heldFolder): asks that instance to
+    // show its entry window, then ends this process at once, with nothing read, saved, logged or
+    // cleared.
+    virtual void handOverToRunningInstance(const std::string& heldFolder) = 0;
     // Enables or disables the 200 ms tick.
     virtual void setTickEnabled(bool enabled) = 0;
 };
@@ -73,7 +74,10 @@ public:
     // "Form_Load F4".
     void formLoad(const std::string& exeDir);
     // Lets the program folder's lock go, once the end has written everything.
-    void releaseFolderLock() { m_lock.release(); }
+    void releaseFolderLock() {
+        m_lock.release();
+        m_linkedLock.release();
+    }
     // One tick: notifies at most one due row. "Timer1_Timer F4".
     void tick();
     // Appends every pending notice to the notification window's list, newest first.
@@ -103,6 +107,7 @@ private:
 
     // Held from the start-up on: no other live instance reads or writes this folder's data file.
     persist::InstanceLock m_lock;
+    persist::InstanceLock m_linkedLock; // the folder a linked data file lives in
 
     // True while a tick runs: a modal box shown inside it must not run another tick in its loop.
     bool m_ticking = false;

@@ -232,6 +232,10 @@ void removeLeftoverTemporaries(const core::State& st) {
     detail::removeLeftoverTemporaries(dataFilePath(st));
 }
 
+std::string linkedDataFolder(const core::State& st) {
+    return detail::otherFolderOfTarget(dataFilePath(st));
+}
+
 bool yomikomi01(core::Env& env) {
     bool whole = false; // until the read gets to its end
     core::guarded(env.errors, kYomikomi01Location, [&] {

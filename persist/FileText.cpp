@@ -392,6 +392,24 @@ void removeLeftoverTemporaries(const std::string& path) {
     ::closedir(dir);
 }
 
+std::string otherFolderOfTarget(const std::string& path) {
+    std::string target;
+    try {
+        target = followLinks(path);
+    } catch (...) {
+        return {};
+    }
+    // Compared as folders, not as names: "a/./b" and "a/b" are one folder.
+    struct stat own {};
+    struct stat other {};
+    const std::string folder = folderOf(target);
+    if (::stat(folderOf(path).c_str(), &own) != 0 || ::stat(folder.c_str(), &other) != 0 ||
+        (own.st_dev == other.st_dev && own.st_ino == other.st_ino)) {
+        return {};
+    }
+    return folder;
+}
+
 namespace {
 
 // Writes a copy under base, or base + "-2", "-3"... when that name is taken. Returns the name,

@@ -42,6 +42,10 @@ void replaceFile(const std::string& path, std::string_view bytes, void (*beforeR
 // that cannot be removed stay; nothing is reported.
 void removeLeftoverTemporaries(const std::string& path);
 
+// The folder of the file path finally names, its links followed, when that is another folder
+// than path's own; "" when it is the same folder or the links cannot be read.
+std::string otherFolderOfTarget(const std::string& path);
+
 // Rewrites an existing file where it stands, for a folder that refuses a temporary file: the
 // whole content, then a flush. Room for a longer content is taken before the first byte is
 // overwritten, so a full disk leaves the old content as it was.

@@ -63,7 +63,9 @@ public:
     void closeMessageDialog() override { calls.push_back("closeMessageDialog"); }
     void closeOtherWindows() override { calls.push_back("closeOtherWindows"); }
     void endProcess() override { calls.push_back("endProcess"); }
-    void handOverToRunningInstance() override { calls.push_back("handOverToRunningInstance"); }
+    void handOverToRunningInstance(const std::string& heldFolder) override {
+        calls.push_back("handOverToRunningInstance " + heldFolder);
+    }
     void setTickEnabled(bool enabled) override {
         tickEnabled = enabled;
         calls.push_back(std::string("setTickEnabled ") + (enabled ? "true" : "false"));

@@ -764,33 +764,50 @@ TEST(ResidentStart, AfterACrashQuietlyBesideALiveInstanceNotAtAll) {
     struct Case {
         const char* name;
         bool liveInstance;
-        const char* marker;
+        enum {
+            None,
+            ToOtherFolder,
+            RoundAbout
+        } link; // the data file is a link, to a file of
+                // another folder or round about to its own
     };
     const Case cases[] = {
-        {"after a crash", false, "運転中"},
-        {"beside a live instance", true, "運転中"},
+        {"after a crash", false, Case::None},
+        {"beside a live instance", true, Case::None},
+        {"after a crash, the file linked", false, Case::ToOtherFolder},
+        {"beside a live instance of the folder the file is linked to", true, Case::ToOtherFolder},
+        {"after a crash, the file linked round about to its own folder", false, Case::RoundAbout},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Harness h;
+        test::TempDir other;
         h.st.DataFileRead = false;
         const std::string text = dataFileWith({"01,2,1,朝会,10,00,,,," + h.field(h.stamp(2026, 12, 7, 10, 0)) + ","});
         const std::string path = persist::dataFilePath(h.st);
-        std::ofstream(path, std::ios::binary) << *h.codePage.encode(text);
-        const std::string leftover = path + ".tmp-k1LLed";
+        const std::string liveFolder = c.link == Case::ToOtherFolder ? other.path : h.dir.path;
+        const std::string file = liveFolder + (c.link == Case::RoundAbout ? "/本体.txt" : "/Mayorin。保存.txt");
+        std::ofstream(file, std::ios::binary) << *h.codePage.encode(text);
+        if (c.link == Case::ToOtherFolder) {
+            std::filesystem::create_symlink(file, path);
+        } else if (c.link == Case::RoundAbout) {
+            const std::string own = std::filesystem::path(h.dir.path).filename().string();
+            std::filesystem::create_symlink("../" + own + "/./本体.txt", path);
+        }
+        const std::string leftover = file + ".tmp-k1LLed";
         std::ofstream(leftover) << "";
-        h.backend.save("form4", h.dir.path, c.marker);
+        h.backend.save("form4", h.dir.path, "運転中");
         persist::InstanceLock live;
         if (c.liveInstance) {
-            ASSERT_EQ(live.take(h.dir.path), persist::InstanceLock::Outcome::Taken);
+            ASSERT_EQ(live.take(liveFolder), persist::InstanceLock::Outcome::Taken);
         }
 
         h.controller.formLoad(h.dir.path);
 
-        EXPECT_EQ(h.backend.get("form4", h.dir.path, "?"), c.liveInstance ? c.marker : "運転中");
+        EXPECT_EQ(h.backend.get("form4", h.dir.path, "?"), "運転中");
         if (c.liveInstance) {
             EXPECT_EQ(h.dialog.modes, std::vector<int>{6});
-            EXPECT_EQ(h.shell.calls, std::vector<std::string>{"handOverToRunningInstance"});
+            EXPECT_EQ(h.shell.calls, std::vector<std::string>{"handOverToRunningInstance " + liveFolder});
             EXPECT_TRUE(h.log.lines.empty());
             EXPECT_EQ(h.st.ReservationCount, 0);
             EXPECT_FALSE(h.st.DataFileRead);

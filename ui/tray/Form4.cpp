@@ -310,8 +310,8 @@ void Form4::setTickEnabled(bool enabled) {
     }
 }
 
-void Form4::handOverToRunningInstance() {
-    if (const auto holder = persist::InstanceLock::holderPid(m_ctx.env.st.AppDir)) {
+void Form4::handOverToRunningInstance(const std::string& heldFolder) {
+    if (const auto holder = persist::InstanceLock::holderPid(heldFolder)) {
         openEntryWindowOf(QDBusConnection::sessionBus(), *holder);
     }
     m_ctx.process.terminateNow();

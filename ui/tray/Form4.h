@@ -79,7 +79,7 @@ public:
     void closeOtherWindows() override;
     void endProcess() override;
     void setTickEnabled(bool enabled) override;
-    void handOverToRunningInstance() override;
+    void handOverToRunningInstance(const std::string& heldFolder) override;
 
     // persist::ResidentHost: the close happens once the current event has been handled.
     void requestClose() override;

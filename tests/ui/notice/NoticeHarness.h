@@ -102,7 +102,7 @@ public:
     void closeMessageDialog() override {}
     void closeOtherWindows() override {}
     void endProcess() override {}
-    void handOverToRunningInstance() override {}
+    void handOverToRunningInstance(const std::string&) override {}
     void setTickEnabled(bool) override {}
 };
 
