@@ -9,7 +9,7 @@ set -euo pipefail
 build=${1:?build directory}
 out=${2:?output png}
 display=:${SHOT_DISPLAY:-97}
-Xvfb "$display" -screen 0 800x330x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 800x330x24 -noreset -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 wm=
 trap 'kill $wm "$xvfb" 2>/dev/null || true' EXIT

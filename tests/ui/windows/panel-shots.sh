@@ -12,7 +12,7 @@ build=$(realpath "${1:?build directory}")
 out=$(realpath "${2:?output folder}")
 display=:${SHOT_DISPLAY:-96}
 dir=$(mktemp -d)
-Xvfb "$display" -screen 0 1024x640x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1024x640x24 -noreset -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$dir"' EXIT
 sleep 1
