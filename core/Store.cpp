@@ -173,6 +173,8 @@ void buildSpareRow(Env& env, std::int16_t sideCode) {
     if (!st.EntryRow[9].empty()) {
         row[kNextSecond] = st.EntryRow[9];
     } else {
+        // Stamped on the clock as it is now: the table follows a moved clock first.
+        followClock(env);
         byoukeisan01(env, static_cast<std::int16_t>(r));
     }
 }
@@ -361,10 +363,7 @@ void hensu_kensuu(Env& env) {
 }
 
 void tuika03(Env& env, std::int16_t sideCode) {
-    guarded(env.errors, kTuika03, [&] {
-        followClock(env);
-        buildSpareRow(env, sideCode);
-    });
+    guarded(env.errors, kTuika03, [&] { buildSpareRow(env, sideCode); });
 }
 
 void tuika_mein(Env& env) {
