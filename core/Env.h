@@ -31,6 +31,14 @@ struct Env {
     std::function<void()> followClock = {};
 };
 
+// The same environment with its failures, message boxes and log lines going elsewhere: one
+// operation's own sinks (a remote call, a read that keeps the file aside). Every other part is
+// env's own.
+inline Env redirected(const Env& env, platform::ErrorSink& errors, platform::MessagePresenter& messages,
+                      platform::LogSink& log) {
+    return Env{env.st, env.clock, env.codePage, errors, messages, log, env.settings, env.entryList, env.followClock};
+}
+
 // Asks env's clock follower, when it has one.
 inline void followClock(const Env& env) {
     if (env.followClock) {

@@ -245,7 +245,7 @@ bool yomikomi01(core::Env& env) {
             return;
         }
         ReadWatch watch(env.errors, env, path);
-        core::Env watched{env.st, env.clock, env.codePage, watch, env.messages, env.log, env.settings, env.entryList};
+        core::Env watched = core::redirected(env, watch, env.messages, env.log);
         // A file that cannot be read cannot be copied either: that failure is reported once.
         const std::string bytes = detail::readWholeFile(path);
         bool lineFailed = false;

@@ -89,7 +89,7 @@ AddOutcome addReservation(UiContext& ctx, core::Env& env, const PanelTexts& pane
         }
         void setWaiting(platform::Waiting waiting) override { inner.setWaiting(waiting); }
     } boxes{env.messages};
-    core::Env checkEnv{st, env.clock, env.codePage, env.errors, boxes, env.log, env.settings, env.entryList};
+    core::Env checkEnv = core::redirected(env, env.errors, boxes, env.log);
     std::string storable = panel.text[core::kName];
     if (!core::mojikensa(checkEnv, panel.text[core::kName], &storable).empty()) {
         outcome.refusal = boxes.texts;

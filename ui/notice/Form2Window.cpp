@@ -118,12 +118,6 @@ private:
     platform::ErrorSink& m_inner;
 };
 
-// The same program state and platform, with failures going to another sink.
-core::Env withErrors(const core::Env& env, platform::ErrorSink& errors) {
-    return core::Env{env.st,  env.clock,    env.codePage,  errors,         env.messages,
-                     env.log, env.settings, env.entryList, env.followClock};
-}
-
 } // namespace
 
 Form2::Form2(UiContext& ctx) : QWidget(nullptr, Qt::Window), m_ctx(ctx) {
@@ -344,7 +338,7 @@ void Form2::Form_Resize() {
 void Form2::Timer1_Timer() {
     core::State& st = m_ctx.env.st;
     CountingErrors counted(m_ctx.env.errors);
-    core::Env env = withErrors(m_ctx.env, counted);
+    core::Env env = core::redirected(m_ctx.env, counted, m_ctx.env.messages, m_ctx.env.log);
     core::guarded(counted, kTimer1Timer, [&] {
         // The sound cycle: 1 starts the chime, then it counts up to 50 and rests at 0. The resident
         // tick sets it back to 1 for a new notice only once it is idle or past 20.
@@ -422,7 +416,7 @@ void Form2::Command1_Click(int index) {
         // The store operations report their own failures; a failed step ends the extension here,
         // so that the user is never told of an extension that was not made.
         CountingErrors counted(env.errors);
-        core::Env local = withErrors(env, counted);
+        core::Env local = core::redirected(env, counted, env.messages, env.log);
         const std::string text = m_combo1->currentText().toStdString();
         const std::int16_t minutes = core::toInt16(core::value(core::suu_syusei(local, text, 5, 10)));
         if (counted.count == 0) {

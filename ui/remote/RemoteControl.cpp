@@ -59,8 +59,7 @@ public:
 // call are written by a log of its own that reports to the call too.
 struct CallEnv {
     CallEnv(core::Env& base, platform::ErrorSink& errors, platform::MessagePresenter& boxes)
-        : env{base.st, base.clock, base.codePage, errors, boxes, log, base.settings, base.entryList, base.followClock},
-          log(env) {}
+        : env(core::redirected(base, errors, boxes, log)), log(env) {}
     core::Env env;
     persist::OperationLog log;
 };
