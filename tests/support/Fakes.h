@@ -71,18 +71,7 @@ public:
 };
 
 // Records every reported error.
-class RecordingErrors final : public platform::ErrorSink {
-public:
-    struct Report {
-        std::string location;
-        int code;
-        std::string description;
-    };
-    void ReportError(std::string_view location, int code, std::string_view description) override {
-        reports.push_back({std::string(location), code, std::string(description)});
-    }
-    std::vector<Report> reports;
-};
+using RecordingErrors = platform::KeptErrors;
 
 // Records every log line instead of writing a file.
 class RecordingLog final : public platform::LogSink {

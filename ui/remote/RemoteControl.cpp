@@ -41,20 +41,6 @@ public:
     void setWaiting(platform::Waiting) override {}
 };
 
-// Keeps the reports of a call's failures until its reply is on its way.
-class Deferred final : public platform::ErrorSink {
-public:
-    struct Report {
-        std::string location;
-        int code;
-        std::string description;
-    };
-    void ReportError(std::string_view location, int code, std::string_view description) override {
-        reports.push_back({std::string(location), code, std::string(description)});
-    }
-    std::vector<Report> reports;
-};
-
 // The program's environment for one call, its failures kept by the call: the log lines of the
 // call are written by a log of its own that reports to the call too.
 struct CallEnv {
@@ -164,7 +150,7 @@ QString RemoteControl::add(int side, bool everyTime, const QStringList& fields, 
     // The name check's boxes and any failure's report wait for no one here: the boxes' texts
     // go back to the caller, and the reports follow once the reply is on its way.
     Unshown boxes;
-    Deferred failures;
+    platform::KeptErrors failures; // passed on once the reply is on its way
     CallEnv call(env, failures, boxes);
     const AddOutcome outcome = core::guardedOr(failures, kRemoteAdd, AddOutcome{},
                                                [&] { return addReservation(m_ctx, call.env, panel, true); });
