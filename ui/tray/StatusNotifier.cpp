@@ -14,17 +14,17 @@
 namespace mayorin::ui {
 namespace {
 
-const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
-const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
+const QString kService = QString::fromLatin1(kWatcherService);
+const QString kPath = QString::fromLatin1(kWatcherPath);
 
 } // namespace
 
 bool statusNotifierHostRegistered() {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || bus.interface() == nullptr || !bus.interface()->isServiceRegistered(kWatcherService)) {
+    if (!bus.isConnected() || bus.interface() == nullptr || !bus.interface()->isServiceRegistered(kService)) {
         return false;
     }
-    QDBusInterface watcher(kWatcherService, kWatcherPath, kWatcherService, bus);
+    QDBusInterface watcher(kService, kPath, kService, bus);
     return watcher.property("IsStatusNotifierHostRegistered").toBool();
 }
 
@@ -33,13 +33,12 @@ StatusNotifierWatch::StatusNotifierWatch(QObject* parent) : QObject(parent), m_p
     if (!bus.isConnected()) {
         return;
     }
-    auto* watcher = new QDBusServiceWatcher(kWatcherService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    auto* watcher = new QDBusServiceWatcher(kService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString&, const QString&, const QString& newOwner) { ownerChanged(newOwner); });
     // A host (the panel's drawing part) may register with the watcher some time after the watcher came.
     for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"}) {
-        bus.connect(kWatcherService, kWatcherPath, kWatcherService, QString::fromLatin1(signal), this,
-                    SLOT(hostRegistrationChanged()));
+        bus.connect(kService, kPath, kService, QString::fromLatin1(signal), this, SLOT(hostRegistrationChanged()));
     }
 }
 
@@ -60,8 +59,8 @@ void StatusNotifierWatch::hostRegistrationChanged() {
 
 void StatusNotifierWatch::ask(bool newWatcher) {
     QDBusMessage get = QDBusMessage::createMethodCall(
-        kWatcherService, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+        kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << kService << QStringLiteral("IsStatusNotifierHostRegistered");
     auto* call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(get), this);
     connect(call, &QDBusPendingCallWatcher::finished, this,
             [this, newWatcher](QDBusPendingCallWatcher* c) { answered(c, newWatcher); });

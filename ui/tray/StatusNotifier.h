@@ -7,6 +7,10 @@ class QDBusPendingCallWatcher;
 
 namespace mayorin::ui {
 
+// The status-notifier watcher of the session bus: its name (also its interface) and its object.
+inline constexpr const char* kWatcherService = "org.kde.StatusNotifierWatcher";
+inline constexpr const char* kWatcherPath = "/StatusNotifierWatcher";
+
 // True when the session bus has a status-notifier watcher with a registered host: a panel that
 // draws status-notifier items. False without a session bus. Asks and waits for the answer.
 bool statusNotifierHostRegistered();

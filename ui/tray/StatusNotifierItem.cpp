@@ -9,13 +9,13 @@
 #include <QtEndian>
 
 #include "ui/tray/ExportedMenu.h"
+#include "ui/tray/StatusNotifier.h"
 
 namespace mayorin::ui {
 namespace {
 
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/StatusNotifierMenu");
-const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 StatusNotifierPixmaps pixmapsOf(const QIcon& icon) {
     StatusNotifierPixmaps out;
@@ -74,8 +74,9 @@ bool StatusNotifierItem::registerOnBus() {
 }
 
 void StatusNotifierItem::registerWithWatcher() {
-    QDBusMessage call = QDBusMessage::createMethodCall(kWatcherService, QStringLiteral("/StatusNotifierWatcher"),
-                                                       kWatcherService, QStringLiteral("RegisterStatusNotifierItem"));
+    const QString watcher = QString::fromLatin1(kWatcherService);
+    QDBusMessage call = QDBusMessage::createMethodCall(watcher, QString::fromLatin1(kWatcherPath), watcher,
+                                                       QStringLiteral("RegisterStatusNotifierItem"));
     call << m_service;
     m_bus.asyncCall(call); // the answer changes nothing: a watcher that refuses leaves no panel to show the icon
 }
