@@ -163,7 +163,7 @@ std::string stampText(Env& env, std::string_view stamp, int mode) {
 
 // The weekday name of the present day, WeekdayNames(weekday + 6) with weekday 1 = Sunday.
 std::string presentText(Env& env, int mode) {
-    const platform::LocalTime t = env.clock.now();
+    const platform::LocalTime t = presentTime(env);
     if (mode == 0) {
         // 令和 from 1 May 2019; before that the earlier era, whose count the program always used.
         const bool reiwa = t.year > 2019 || (t.year == 2019 && t.month >= 5);
@@ -268,7 +268,7 @@ double byouni(Env& env, std::int32_t year, std::int32_t month, std::int32_t day,
 
 double genByou(Env& env) {
     return guarded(env.errors, kGenByou, [&] {
-        const platform::LocalTime t = env.clock.now();
+        const platform::LocalTime t = presentTime(env);
         return byouni(env, t.year, t.month, t.day, t.hour, t.minute, t.second);
     });
 }
@@ -290,7 +290,7 @@ std::string youbi01(Env& env, std::string_view text) {
 }
 
 std::string kySakujo(Env& env, std::string_view set) {
-    return guarded(env.errors, kKySakujo, [&] { return withoutWeekday(env.st, set, env.clock.now().weekday); });
+    return guarded(env.errors, kKySakujo, [&] { return withoutWeekday(env.st, set, presentTime(env).weekday); });
 }
 
 std::string withoutWeekday(const State& st, std::string_view set, int weekday) {

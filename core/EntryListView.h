@@ -14,8 +14,11 @@ public:
     virtual void insertLine(int index, const std::string& line) = 0;
     // Removes list item index.
     virtual void removeLine(int index) = 0;
-    // Replaces every item with these lines, in one go (after the rows changed their order).
-    virtual void replaceLines(const std::vector<std::string>& lines) = 0;
+    // Replaces every item with these lines, in one go (after the rows changed their order), and
+    // selects item `selected` (none when negative).
+    virtual void replaceLines(const std::vector<std::string>& lines, int selected) = 0;
+    // The selected item, or -1.
+    virtual int selectedLine() const = 0;
 };
 
 } // namespace mayorin::core

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 #include "core/EntryListView.h"
 #include "core/State.h"
 #include "platform/Clock.h"
@@ -25,10 +23,6 @@ struct Env {
     platform::SettingsBackend& settings;
     // The entry window's reservation list; set while the entry window is open.
     EntryListView* entryList = nullptr;
-    // Moves the countdowns by however far the clock has moved since the last tick; set by the
-    // resident program. Asked before a due second is taken from the clock, so that a row
-    // stamped on the moved clock is not moved again at the next tick.
-    std::function<void()> followClock = {};
 };
 
 // The same environment with its failures, message boxes and log lines going elsewhere: one
@@ -36,14 +30,13 @@ struct Env {
 // env's own.
 inline Env redirected(const Env& env, platform::ErrorSink& errors, platform::MessagePresenter& messages,
                       platform::LogSink& log) {
-    return Env{env.st, env.clock, env.codePage, errors, messages, log, env.settings, env.entryList, env.followClock};
+    return Env{env.st, env.clock, env.codePage, errors, messages, log, env.settings, env.entryList};
 }
 
-// Asks env's clock follower, when it has one.
-inline void followClock(const Env& env) {
-    if (env.followClock) {
-        env.followClock();
-    }
+// The present local time on the clock the reservation table is kept on: every due second and
+// every text of the present moment is read from it.
+inline platform::LocalTime presentTime(const Env& env) {
+    return env.st.Frame.now(env.clock);
 }
 
 // The program's title, caption of every message box.

@@ -101,13 +101,12 @@ void buildTestRow(Env& env, std::int16_t choice) {
     if (choice < 0 || choice > 2) {
         throwSubscript();
     }
-    followClock(env);
     State& st = env.st;
     auto& row = st.ReservationTable[st.ReservationCount];
     for (auto& f : row) {
         f.clear();
     }
-    const platform::LocalTime t = env.clock.now();
+    const platform::LocalTime t = presentTime(env);
     const double now = byouni(env, t.year, t.month, t.day, t.hour, t.minute, t.second);
     row[kKindCode] = kKinds[choice];
     row[kRepeatMode] = kModes[choice];

@@ -51,7 +51,7 @@ void computeNext(Env& env, std::int16_t r) {
     if (kind < 0 || kind > 5) {
         return;
     }
-    const platform::LocalTime t = env.clock.now();
+    const platform::LocalTime t = presentTime(env);
     const double now = byouni(env, t.year, t.month, t.day, t.hour, t.minute, t.second);
     const std::int32_t h = int32Of(row[4]);
     const std::int32_t m = int32Of(row[5]);

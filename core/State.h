@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/ClockFrame.h"
 #include "core/RowTable.h"
 
 namespace mayorin::core {
@@ -82,6 +83,10 @@ struct State {
 
     // "日" to "土" twice, index 0 = Sunday; filled at start-up.
     std::array<std::string, 14> WeekdayNames;
+
+    // The clock the reservation table, the pending notices and the deleted rows are kept on; only
+    // the resident tick moves it, together with their countdowns.
+    ClockFrame Frame;
 
     // Directory of the executable, without a trailing separator.
     std::string AppDir;

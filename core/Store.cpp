@@ -173,8 +173,6 @@ void buildSpareRow(Env& env, std::int16_t sideCode) {
     if (!st.EntryRow[9].empty()) {
         row[kNextSecond] = st.EntryRow[9];
     } else {
-        // Stamped on the clock as it is now: the table follows a moved clock first.
-        followClock(env);
         byoukeisan01(env, static_cast<std::int16_t>(r));
     }
 }

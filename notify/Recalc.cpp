@@ -121,11 +121,14 @@ int tokeiHosei(core::Env& env, double seconds) {
         const auto later = [seconds](std::string& field) {
             field = core::spacedDecimalText(core::value(field) + seconds);
         };
+        const auto isCountdown = [](const std::string& kindCode) {
+            const double kind = core::value(kindCode);
+            return kind == 0 || kind == 1 || kind == 10;
+        };
         int moved = 0;
         for (int r = 0; r < st.ReservationCount; ++r) {
             core::Fields& row = st.ReservationTable[r];
-            const double kind = core::value(row[core::kKindCode]);
-            if (kind == 0 || kind == 1 || kind == 10) {
+            if (isCountdown(row[core::kKindCode])) {
                 later(row[core::kNextSecond]);
                 ++moved;
             }
@@ -134,20 +137,38 @@ int tokeiHosei(core::Env& env, double seconds) {
         for (int n = 0; n < st.NoticeCount; ++n) {
             later(st.NoticeTable[n][core::kNextSecond]);
         }
+        // A deleted countdown restored later falls due when it would have without the deletion.
+        for (int d = 0; d < st.DeletedCount; ++d) {
+            auto& kept = st.DeletedTable[d];
+            if (isCountdown(kept[core::kKindCode])) {
+                later(kept[core::kNextSecond]);
+            }
+        }
         if (moved == 0) {
             return 0;
         }
-        // Countdowns and alarms each keep their order; merged again, the soonest row is last.
+        // The selected line of the entry window stays on its reservation, wherever the sort takes it.
+        core::EntryListView* list = st.EntryWindowOpen ? env.entryList : nullptr;
+        const int selected = list != nullptr ? list->selectedLine() : -1;
+        const core::Fields* selectedRow = selected >= 0 && selected < st.ReservationCount
+                                              ? &st.ReservationTable[st.ReservationCount - 1 - selected]
+                                              : nullptr;
+        // Countdowns and alarms each keep their order; merged again, the soonest row is last. Rows
+        // keep their place in memory: only the table's order changes.
         st.ReservationTable.stableSortRows(st.ReservationCount, [](const core::Fields& a, const core::Fields& b) {
             return core::value(a[core::kNextSecond]) > core::value(b[core::kNextSecond]);
         });
-        if (st.EntryWindowOpen && env.entryList != nullptr) {
+        if (list != nullptr) {
             std::vector<std::string> lines;
             lines.reserve(static_cast<std::size_t>(st.ReservationCount));
+            int reselected = -1;
             for (int r = st.ReservationCount - 1; r >= 0; --r) {
+                if (&st.ReservationTable[r] == selectedRow) {
+                    reselected = static_cast<int>(lines.size());
+                }
                 lines.push_back(core::hyouji12(env, static_cast<std::int16_t>(r)));
             }
-            env.entryList->replaceLines(lines);
+            list->replaceLines(lines, reselected);
         }
         return moved;
     });

@@ -15,8 +15,10 @@ void entyou_syori(core::Env& env, std::int16_t notice, std::int16_t minutes);
 void entyou_kesu(core::Env& env);
 // Moves the due second of every countdown (kinds "0", "1" and extensions "10") and of every pending
 // notice by `seconds`, after the wall clock or its zone moved by as much: they keep falling due at
-// the same real moment. Alarms keep their time of day. The table is sorted again and the entry
-// window's list rebuilt; returns the number of rows moved. "tokeiHosei M3　時計".
+// the same real moment, and of every deleted countdown, so that a restore brings it back on time.
+// Alarms keep their time of day. The table is sorted again and the entry window's list rebuilt,
+// its selection kept on the same reservation; returns the number of table rows moved.
+// "tokeiHosei M3　時計".
 int tokeiHosei(core::Env& env, double seconds);
 
 } // namespace mayorin::notify

@@ -1,6 +1,5 @@
 #include "notify/Resident.h"
 
-#include <cmath>
 #include <string_view>
 
 #include "core/Calendar.h"
@@ -26,11 +25,6 @@ constexpr const char* kAbnormalEndText = " 異常終了するため、変更に�
 
 // Above this many reported errors nothing is saved at the end.
 constexpr int kMaxErrorsForNormalEnd = 2;
-
-// Two readings of whole seconds of two clocks taken one after the other differ by up to a second
-// from one tick to the next; a wall clock that moved by more than this against the boot-time
-// clock was set.
-constexpr double kClockJitterSeconds = 2;
 
 std::string revisionText() {
     return std::to_string(core::kRevision);
@@ -78,6 +72,8 @@ void ResidentController::formLoad(const std::string& exeDir) {
         m_shell.messeiji(0);
         m_env.log.kiloku("▼起動　," + logStamp(m_env) + ",,,起動,Revision=" + revisionText() + ",,,,");
         core::hensu_kensuu(m_env);
+        // Rows read without a stored due second are stamped on the clock as the first tick finds it.
+        st.Frame.move(m_env.clock);
         // Holding the lock, this instance is the only one that could own them.
         persist::removeLeftoverTemporaries(st);
         // A read that stopped on an error leaves tables that do not hold what the file holds:
@@ -137,26 +133,12 @@ void ResidentController::tick() {
 }
 
 void ResidentController::followClock() {
-    const platform::LocalTime t = m_env.clock.now();
-    const long long boot = m_env.clock.bootSeconds();
-    const double utc = core::byouni(m_env, t.year, t.month, t.day, t.hour, t.minute, t.second) - t.utcOffset;
-    const double wallLessBoot = utc - static_cast<double>(boot);
-    if (m_clockRead) {
-        // A suspend moves both clocks alike: countdowns due meanwhile are notified late at resume.
-        double moved = wallLessBoot - m_wallLessBoot;
-        if (std::abs(moved) <= kClockJitterSeconds) {
-            moved = 0;
-        }
-        // Local seconds move with the zone's offset too, also when the wall clock did not jump
-        // (summer time, a new zone).
-        moved += static_cast<double>(t.utcOffset - m_utcOffset);
-        if (moved != 0 && tokeiHosei(m_env, moved) > 0) {
-            persist::kakikomiAfterNotice(m_env);
-        }
+    // The frame and the countdowns move together, here only: a row stamped since the last tick was
+    // stamped on the frame the table was on, and moves with the others.
+    const double moved = m_env.st.Frame.move(m_env.clock);
+    if (moved != 0 && tokeiHosei(m_env, moved) > 0) {
+        persist::kakikomiAfterNotice(m_env);
     }
-    m_clockRead = true;
-    m_wallLessBoot = wallLessBoot;
-    m_utcOffset = t.utcOffset;
 }
 
 void ResidentController::osirase_saihyouji() {

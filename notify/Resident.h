@@ -61,10 +61,7 @@ class ResidentController {
 public:
     ResidentController(core::Env& env, persist::Settings& settings, persist::MessageDialogHost& dialog,
                        NoticeWindowHost& notices, ResidentShell& shell)
-        : m_env(env), m_settings(settings), m_dialog(dialog), m_notices(notices), m_shell(shell) {
-        m_env.followClock = [this] { followClock(); };
-    }
-    ~ResidentController() { m_env.followClock = nullptr; }
+        : m_env(env), m_settings(settings), m_dialog(dialog), m_notices(notices), m_shell(shell) {}
     ResidentController(const ResidentController&) = delete;
     ResidentController& operator=(const ResidentController&) = delete;
 
@@ -112,12 +109,10 @@ private:
     // True while a tick runs: a modal box shown inside it must not run another tick in its loop.
     bool m_ticking = false;
 
-    // Compares the wall clock with the boot-time clock and the zone's offset with the last tick's:
-    // when either moved, countdowns are moved by as much and the data file is written.
+    // Moves the table's clock frame to the clock as it is now: when the wall clock was set or the
+    // zone changed since the last tick, countdowns are moved by as much and the data file is
+    // written.
     void followClock();
-    bool m_clockRead = false;
-    double m_wallLessBoot = 0; // UTC seconds of the wall clock less the boot-time clock's
-    long m_utcOffset = 0;
 };
 
 } // namespace mayorin::notify

@@ -28,7 +28,7 @@ void OperationLog::kiloku(std::string_view line) {
         if (m_env.settings.get("settei", "1", "True") == "False") {
             return;
         }
-        const platform::LocalTime now = m_env.clock.now();
+        const platform::LocalTime now = core::presentTime(m_env);
         const std::string y = std::to_string(now.year);
         const std::string m = std::to_string(now.month);
 

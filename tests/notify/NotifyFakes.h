@@ -98,8 +98,13 @@ class FakeEntryList final : public core::EntryListView {
 public:
     void insertLine(int index, const std::string& line) override { lines.insert(lines.begin() + index, line); }
     void removeLine(int index) override { lines.erase(lines.begin() + index); }
-    void replaceLines(const std::vector<std::string>& all) override { lines = all; }
+    void replaceLines(const std::vector<std::string>& all, int newSelected) override {
+        lines = all;
+        selected = newSelected;
+    }
+    int selectedLine() const override { return selected; }
     std::vector<std::string> lines;
+    int selected = -1;
 };
 
 } // namespace mayorin::test

@@ -395,6 +395,8 @@ TEST(ResidentTick, CountdownsKeepTheirLengthWhenTheClockMoves) {
         {"summer time starts in Berlin", kBerlin, 2027, 3, 28, 1, 59, 30, 30, 0, kBerlinSummer, 3600},
         {"summer time ends in Berlin", kBerlinSummer, 2027, 10, 31, 2, 59, 30, 30, 0, kBerlin, -3600},
         {"suspend of three hours", kTokyo, 2026, 12, 7, 9, 0, 0, 3 * 3600, 0, kTokyo, 0},
+        {"clock set on an hour in the tick that sees Tokyo to Berlin", kTokyo, 2026, 12, 7, 9, 0, 0, 0, 3600, kBerlin,
+         3600 - 8 * 3600},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -417,6 +419,21 @@ TEST(ResidentTick, CountdownsKeepTheirLengthWhenTheClockMoves) {
         h.add(3, "1", "月次", "20", "0", "", "28", "");
         h.add(4, "1", "記念日", "20", "0", "12", "25", "");
         h.add(5, "1", "体育", "20", "0", "", "", "月水金");
+        // Deleted before the move, restored after it.
+        const auto rowOf = [&h](const std::string& name) {
+            for (int r = 0; r < h.st.ReservationCount; ++r) {
+                if (h.st.ReservationTable[r][core::kName] == name) {
+                    return static_cast<std::int16_t>(r);
+                }
+            }
+            return std::int16_t{-1};
+        };
+        h.add(0, "", "麺", "0", "3", "", "", "");
+        const double noodlesDue = start + 180;
+        h.st.DeleteBatchCount = 1;
+        list.removeLine(h.st.ReservationCount - 1 - rowOf("麺"));
+        h.st.ReservationCount = core::sakujo01(h.env, rowOf("麺"), core::add16(h.st.ReservationCount, -1));
+        ASSERT_EQ(rowOf("麺"), -1);
         h.controller.tick();
         ASSERT_EQ(h.st.NoticeCount, 1) << "朝会 has rung";
         const auto dueSeconds = [&h] {
@@ -434,14 +451,16 @@ TEST(ResidentTick, CountdownsKeepTheirLengthWhenTheClockMoves) {
         h.clock.advance(c.passing);
         h.clock.setWallClockBy(c.wallBy);
         h.clock.setUtcOffset(c.newOffset);
-        // Added on the moved clock before the tick has seen the move: it is not moved again.
+        // Added after the move, before the tick has seen it: stamped on the clock the table is still
+        // on, and moved with the table.
         const double teaDue = core::genByou(h.env) + 600;
+        EXPECT_EQ(teaDue, start + c.passing + 600);
         h.add(0, "", "茶", "0", "10", "", "", "");
         h.controller.tick();
 
         for (const auto& [name, due] : dueSeconds()) {
             const bool countdown = name == "卵" || name == "体操" || name == "会議";
-            EXPECT_EQ(due, name == "茶" ? teaDue : before.at(name) + (countdown ? c.shift : 0)) << name;
+            EXPECT_EQ(due, name == "茶" ? teaDue + c.shift : before.at(name) + (countdown ? c.shift : 0)) << name;
         }
         EXPECT_EQ(core::value(h.st.NoticeTable[0][core::kNextSecond]), start + c.shift) << "extensions count from it";
         for (int r = 1; r < h.st.ReservationCount; ++r) {
@@ -458,6 +477,10 @@ TEST(ResidentTick, CountdownsKeepTheirLengthWhenTheClockMoves) {
                 EXPECT_EQ(h.log.lines[i].rfind("♪予時刻,", 0), 0u) << "休憩 may ring, nothing else is logged";
             }
         }
+        // 戻す brings 麺 back due at the same real moment.
+        core::sakujyo_modosu(h.env);
+        ASSERT_GE(rowOf("麺"), 0);
+        EXPECT_EQ(core::value(h.st.ReservationTable[rowOf("麺")][core::kNextSecond]), noodlesDue + c.shift);
 
         // 卵 rings twenty minutes after its start, or at the resume when it fell due in a suspend.
         const auto eggRang = [&h] {
@@ -479,6 +502,33 @@ TEST(ResidentTick, CountdownsKeepTheirLengthWhenTheClockMoves) {
         }
         EXPECT_TRUE(eggRang());
         EXPECT_EQ(h.st.ErrorCount, 0);
+    }
+}
+
+// Whole seconds of the wall clock and of the boot-time clock, read one after the other, may differ
+// by a second more or less from one tick to the next: that moves nothing and writes nothing, and
+// the present second is the wall clock's. A clock set by more than that moves the countdowns.
+TEST(ResidentTick, ASecondOrTwoOfJitterIsNoClockSet) {
+    const struct {
+        long long wallBy;
+        double shift;
+    } cases[] = {{1, 0}, {-1, 0}, {2, 0}, {-2, 0}, {3, 3}, {-3, -3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wallBy);
+        Harness h;
+        h.add(0, "", "卵", "0", "20", "", "", "");
+        const double start = h.stamp(2026, 12, 7, 9, 0, 0);
+        h.controller.tick();
+        const std::string path = persist::dataFilePath(h.st);
+        std::filesystem::remove(path);
+
+        h.clock.setWallClockBy(c.wallBy);
+        EXPECT_EQ(core::genByou(h.env), start + (c.shift == 0 ? c.wallBy : 0)) << "before the tick";
+        h.controller.tick();
+
+        EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], h.field(start + 1200 + c.shift));
+        EXPECT_EQ(std::filesystem::exists(path), c.shift != 0);
+        EXPECT_EQ(core::genByou(h.env), start + c.wallBy) << "after the tick";
     }
 }
 

@@ -38,7 +38,6 @@ void tuikajunbi01(core::Env& env, const PanelTexts& panel) {
         }
         // A repeating timer starts now: the start notice of its first cycle is due at once.
         if (core::value(core::suu_syusei(env, e[8], 8, 1)) > 0) {
-            core::followClock(env);
             e[9] = core::spacedDecimalText(core::genByou(env));
         }
     });

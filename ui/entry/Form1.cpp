@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 #include "core/Calendar.h"
@@ -36,6 +37,18 @@
 namespace mayorin::ui {
 
 namespace {
+
+// The list's rows are as high as its font's pixel size, as they are with the program's own face:
+// a face with a taller line (Noto CJK) would otherwise show fewer reservations than there is room for.
+class RowsOfPixelSize final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(std::min(size.height(), option.font.pixelSize() + 1));
+        return size;
+    }
+};
 
 // Location texts of the window's error traps.
 constexpr const char* kFormLoad = "Form_Load F1";
@@ -109,7 +122,9 @@ Form1::Form1(UiContext& ctx) : m_ctx(ctx) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Mayorin。予約作成");
     m_place = new NormalPlace(this);
-    QFont font("IPAPGothic");
+    // Japanese faces first, with the ones other desktops carry instead behind them.
+    QFont font;
+    font.setFamilies({"IPAPGothic", "IPAGothic", "Noto Sans CJK JP"});
     font.setPixelSize(12);
     setFont(font);
     buildControls();
@@ -196,6 +211,14 @@ void Form1::buildControls() {
     label(12, t, "分", 4680, 960 - 60);
     label(16, t, "繰り返し回数", 2640, 1320 - 60, kOptionalTip);
     m_combo1[8] = combo("Combo1_8", t, "0", 3720, 1200, 855);
+    // A face whose kana are full width (Noto CJK) makes the caption as wide as its room: a pixel
+    // smaller keeps it off its box.
+    if (m_label[16]->sizeHint().width() > m_combo1[8]->x() - m_label[16]->x() - 4) {
+        QFont smaller = m_label[16]->font();
+        smaller.setPixelSize(11);
+        m_label[16]->setFont(smaller);
+        m_label[16]->adjustSize();
+    }
     label(17, t, "回", 4680, 1320 - 60);
     m_command[0] = new QPushButton("開始する", t);
     m_command[0]->setObjectName("Command1_0");
@@ -235,19 +258,18 @@ void Form1::buildControls() {
     label(18, central, "予約内容", 120, 1920);
     m_label[10] = new QLabel("日時", central);
     m_label[10]->setObjectName("Label1_10");
-    QFont clockFont("IPAPGothic");
-    clockFont.setPixelSize(12);
-    m_label[10]->setFont(clockFont);
     m_label[10]->setGeometry(px(1560), px(1800), px(8415), 18);
 
     m_list = new QListWidget(central);
     m_list->setObjectName("List1");
     // Lines are aligned by counting double-byte characters as two columns: the font must draw
     // full-width characters at exactly twice the half-width advance.
-    QFont listFont("IPAGothic");
+    QFont listFont;
+    listFont.setFamilies({"IPAGothic", "Noto Sans Mono CJK JP", "monospace"});
     listFont.setStyleHint(QFont::TypeWriter);
     listFont.setPixelSize(12);
     m_list->setFont(listFont);
+    m_list->setItemDelegate(new RowsOfPixelSize(m_list));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setUniformItemSizes(true);
     m_list->setGeometry(0, px(2160), px(5055), px(960));
@@ -554,7 +576,7 @@ void Form1::insertLine(int index, const std::string& line) {
     m_list->insertItem(index, qs(line));
 }
 
-void Form1::replaceLines(const std::vector<std::string>& lines) {
+void Form1::replaceLines(const std::vector<std::string>& lines, int selected) {
     QStringList items;
     items.reserve(static_cast<qsizetype>(lines.size()));
     for (const std::string& line : lines) {
@@ -562,6 +584,10 @@ void Form1::replaceLines(const std::vector<std::string>& lines) {
     }
     m_list->clear();
     m_list->addItems(items);
+    // The same reservation selected again: the menus that depend on a selection stay right.
+    if (selected >= 0 && selected < m_list->count()) {
+        m_list->setCurrentRow(selected);
+    }
 }
 
 void Form1::removeLine(int index) {

@@ -41,7 +41,8 @@ public:
     // The mirror of the reservation table, driven by the store while the window is open.
     void insertLine(int index, const std::string& line) override;
     void removeLine(int index) override;
-    void replaceLines(const std::vector<std::string>& lines) override;
+    void replaceLines(const std::vector<std::string>& lines, int selected) override;
+    int selectedLine() const override { return selectedPos(); }
 
     // Name lists and editor items, driven by the display-name editor.
     void clearNameList(int side);

@@ -287,6 +287,16 @@ private slots:
                               q("設定を終了")}));
         QCOMPARE(captions("helup"), (QStringList{q("ヘルプを開く"), q("バージョン情報")}));
 
+        // Without the program's own faces the list still gets a monospace Japanese one, in rows
+        // no higher than its own face gives: five reservations show.
+        QCOMPARE(list()->font().families(), (QStringList{"IPAGothic", "Noto Sans Mono CJK JP", "monospace"}));
+        QCOMPARE(w->font().families(), (QStringList{"IPAPGothic", "IPAGothic", "Noto Sans CJK JP"}));
+        for (int i = 0; i < 6; ++i) {
+            list()->addItem("x");
+        }
+        QVERIFY(list()->sizeHintForRow(0) <= 13);
+        list()->clear();
+
         // Empty store: nothing to delete or restore, and the clock shows the date and time.
         QVERIFY(!action("sakujo_0")->isEnabled());
         QVERIFY(!action("sakujo_1")->isEnabled());
@@ -585,6 +595,27 @@ private slots:
         QVERIFY(!action("sakujo_1")->isEnabled());
         QCOMPARE(child<QTimer>("Timer1")->interval(), 100);
         QVERIFY(child<QTimer>("Timer1")->isActive());
+    }
+
+    // A clock set back an hour puts the countdown before the alarm: the selection stays on the
+    // alarm, and the menus that need a selection stay usable.
+    void clockMoveKeepsTheSelectedReservationSelected() {
+        addTimer("T", {"0", "20", "0", "0", "0"});
+        addSchedule("S", {"9", "10", "", "", ""}, true);
+        clickItem(0);
+        QCOMPARE(list()->item(0)->text().left(1), QString("S"));
+        notify::tokeiHosei(p->env, -3600);
+        QCOMPARE(list()->item(0)->text().left(1), QString("T"));
+        QCOMPARE(list()->currentRow(), 1);
+        QCOMPARE(list()->selectedItems().size(), 1);
+        QCOMPARE(list()->selectedItems()[0], list()->item(1));
+        QVERIFY(action("sakujo_1")->isEnabled());
+        QVERIFY(action("sentakukesi")->isEnabled());
+        // With nothing selected nothing is selected after a move either.
+        action("sentakukesi")->trigger();
+        notify::tokeiHosei(p->env, 3600);
+        QVERIFY(list()->selectedItems().isEmpty());
+        QVERIFY(!action("sakujo_1")->isEnabled());
     }
 
     void deleteOneThenAllThenRestoreTwice() {
