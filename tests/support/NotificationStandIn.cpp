@@ -3,7 +3,8 @@
 // and answers as a real service does. Options:
 //   --no-actions  a service that shows no actions (its capabilities lack "actions")
 //   --refuse      a service that turns every notification down
-//   --answer KEY  chooses the action KEY of the first notification, as a user would
+//   --answer KEY  chooses the action KEY of the first notification, as a user would (after
+//                 choosing 消して閉じる on another program's)
 // "ready" is the file's first line once the service's name is held.
 
 #include <QCoreApplication>
@@ -36,12 +37,6 @@ public Q_SLOTS:
     Q_SCRIPTABLE QStringList GetCapabilities() {
         return m_options.contains("--no-actions") ? QStringList{"body"} : QStringList{"body", "actions"};
     }
-    Q_SCRIPTABLE QString GetServerInformation(QString& vendor, QString& version, QString& spec) {
-        vendor = "test";
-        version = "1";
-        spec = "1.2";
-        return "stand-in";
-    }
     Q_SCRIPTABLE uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary,
                              const QString& body, const QStringList& actions, const QVariantMap& hints, int expire) {
         QStringList pairs;
@@ -67,7 +62,11 @@ public Q_SLOTS:
         if (answer >= 0 && !m_answered) {
             m_answered = true;
             const QString key = m_options.value(answer + 1);
-            QTimer::singleShot(300, this, [this, id, key] { emit ActionInvoked(id, key); });
+            // Another program's notification is answered first: that answer is not this program's.
+            QTimer::singleShot(300, this, [this, id, key] {
+                emit ActionInvoked(id + 1, "0");
+                emit ActionInvoked(id, key);
+            });
         }
         return id;
     }
