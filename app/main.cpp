@@ -25,6 +25,7 @@
 #include "platform/qt/SessionPlatform.h"
 #include "ui/UiContext.h"
 #include "ui/entry/Form1.h"
+#include "ui/notice/DesktopNotification.h"
 #include "ui/remote/RemoteControl.h"
 #include "ui/tray/Form4.h"
 #include "ui/tray/SessionEnd.h"
@@ -66,7 +67,9 @@ struct Program {
     platform::QtSoundPlayer sound;
     platform::QtHelpOpener help;
     platform::QtProcessControl process;
-    ui::UiContext ctx{env, settings, sound, help, process};
+    // Outlives the windows: it withdraws what it still shows as the program ends.
+    ui::DesktopNotification desktop{QDBusConnection::sessionBus()};
+    ui::UiContext ctx{env, settings, sound, help, process, &desktop};
     ui::Form4 resident{ctx};
 
     Program() { link.form = &resident; }

@@ -17,7 +17,8 @@ namespace {
 constexpr const char* kRegistry1Location = "registry1_F4 F4";
 
 constexpr const char* kOptions = "settei";
-constexpr const char* kOptionKeys[4] = {"0", "1", "2", "3"};
+// Keys "0" to "3" are the settings menu's four options, "4" the desktop notification.
+constexpr const char* kOptionKeys[5] = {"0", "1", "2", "3", "4"};
 constexpr const char* kOptionDefault = "True";
 
 constexpr const char* kTop = "Top   ";
@@ -115,12 +116,20 @@ std::string numberText(double v) {
 
 } // namespace
 
+namespace {
+
+const char* optionKey(int i) {
+    return kOptionKeys[(i >= 0 && i <= kDesktopNotification) ? i : 0];
+}
+
+} // namespace
+
 bool Settings::optionOn(int i) const {
-    return m_backend.get(kOptions, kOptionKeys[i & 3], kOptionDefault) != "False";
+    return m_backend.get(kOptions, optionKey(i), kOptionDefault) != "False";
 }
 
 bool Settings::optionChecked(int i) const {
-    const std::string text = m_backend.get(kOptions, kOptionKeys[i & 3], kOptionDefault);
+    const std::string text = m_backend.get(kOptions, optionKey(i), kOptionDefault);
     const std::string_view t = trimmed(text);
     if (equalsIgnoringCase(t, "True")) {
         return true;
@@ -139,6 +148,10 @@ void Settings::saveOptions(const std::array<bool, 4>& checks) {
     for (int i = 0; i < 4; ++i) {
         m_backend.save(kOptions, kOptionKeys[i], checks[i] ? "True" : "False");
     }
+}
+
+void Settings::saveOption(int i, bool on) {
+    m_backend.save(kOptions, optionKey(i), on ? "True" : "False");
 }
 
 double Settings::number(std::string_view section, std::string_view key, double fallback) const {

@@ -20,20 +20,26 @@ struct Geometry {
     double width = 0;
 };
 
+// The option that sends each notice to the desktop's notification service as well, kept beside
+// the four options of the settings menu.
+inline constexpr int kDesktopNotification = 4;
+
 class Settings {
 public:
     explicit Settings(platform::SettingsBackend& backend) : m_backend(backend) {}
 
     platform::SettingsBackend& backend() { return m_backend; }
 
-    // Option i (0 sound, 1 log, 2 name pick, 3 reservation pick) as used at its point of use:
-    // on unless the stored text is exactly "False".
+    // Option i (0 sound, 1 log, 2 name pick, 3 reservation pick, kDesktopNotification) as used at
+    // its point of use: on unless the stored text is exactly "False".
     bool optionOn(int i) const;
     // Option i as the settings menu's check mark: "True"/"False" in any letter case, a number is
     // checked when not 0; a damaged text counts as the default (checked).
     bool optionChecked(int i) const;
     // Stores all four options as "True" or "False", keys "0" to "3" in that order.
     void saveOptions(const std::array<bool, 4>& checks);
+    // Stores option i alone as "True" or "False".
+    void saveOption(int i, bool on);
 
     // Entry window: geometry and the four check marks on load, geometry on unload. Without
     // withPlace only the size is stored, and the stored top and left stay as they are.

@@ -22,7 +22,8 @@ if [ "${1:-}" = "--desktop" ]; then
     packages+=(xchm xdg-utils qt6-wayland)
 fi
 if [ "${1:-}" = "--screens" ]; then
-    packages+=(x11-utils imagemagick)
+    # dunst: a real notification service for tests/ui/notice/notification-shot.sh.
+    packages+=(x11-utils imagemagick dunst)
 fi
 
 missing=()

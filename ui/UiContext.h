@@ -13,6 +13,7 @@ class Form2;
 class Form3;
 class Form5;
 class Form4;
+class NoticeNotification;
 
 // What the windows share: the program state with its platform interfaces, the settings, and
 // the windows open right now. Each window sets its own pointer as it loads and clears it as it
@@ -23,6 +24,7 @@ struct UiContext {
     platform::SoundPlayer& sound;
     platform::HelpOpener& help;
     platform::ProcessControl& process;
+    NoticeNotification* desktop = nullptr; // the desktop notification beside Form2; none in tests
 
     Form1* entry = nullptr;  // reservation entry window
     Form2* notice = nullptr; // notification window

@@ -121,6 +121,38 @@ std::vector<std::string> marked(const std::vector<std::string>& lines, const std
     return out;
 }
 
+// The stand-in notification service on the test's bus, from its start to the end of the test.
+class NotificationService {
+public:
+    NotificationService(const fs::path& dir, const std::string& tag, const std::vector<std::string>& options = {})
+        : m_record(dir / (tag + ".txt")) {
+        std::vector<std::string> argv{MAYORIN_NOTIFICATION_STANDIN, m_record.string()};
+        argv.insert(argv.end(), options.begin(), options.end());
+        m_pid = spawn(argv, inheritedEnvironment(), dir / (tag + "-out.txt"), dir / (tag + "-out.txt"));
+        m_ready = m_pid > 0 && waitUntil([&] { return fs::exists(m_record); }, 5s);
+    }
+    ~NotificationService() { killChild(m_pid); }
+    bool ready() const { return m_ready; }
+    // Every Notify and CloseNotification received, one line each.
+    std::vector<std::string> calls() const {
+        std::vector<std::string> lines = split(readFile(m_record), '\n');
+        lines.erase(lines.begin()); // "ready"
+        lines.pop_back();           // after the last line's end
+        return lines;
+    }
+
+private:
+    fs::path m_record;
+    pid_t m_pid = 0;
+    bool m_ready = false;
+};
+
+std::string notifyLine(const std::string& replaces, const std::string& body, bool extendable = true) {
+    return "Notify app=Mayorin。 replaces=" + replaces + " icon=mayorin summary=Mayorin。 body=" + body +
+           " actions=default=お知らせ画面を表示;0=消して閉じる;1=消さずに閉じる" + (extendable ? ";2=延長する" : "") +
+           " urgency=2 desktop-entry=mayorin suppress-sound=true expire=0";
+}
+
 const std::string kNotRunning = "Mayorin。は起動していません。\n";
 const std::string kEnding = "Mayorin。は終了するところです。\n";
 const std::string kEndRest = ",,,終了,Revision=68,レジストリ=0,エラー回数=0,,";
@@ -299,6 +331,92 @@ TEST(RemoteEndToEnd, startAfterAKillIsQuietAndGivesTheMissedNotice) {
 
     EXPECT_EQ(program.cli({"--quit"}).status, 0);
     EXPECT_EQ(program.waitForEnd(), 0);
+}
+
+// 延長する on the desktop notification extends its notice as the window's button does: the same
+// extension row, message box and log line. The end withdraws the notification.
+TEST(RemoteEndToEnd, desktopNotificationIsAnsweredLikeTheWindow) {
+    Program program;
+    NotificationService service(program.dir(), "notifications", {"--answer", "2"});
+    ASSERT_TRUE(service.ready());
+    program.start();
+    const long long before = localNow().stamp;
+    ASSERT_EQ(program.cli({"--timer", "0:00:01", "会議"}).status, 0);
+    const long long after = localNow().stamp;
+    ASSERT_TRUE(waitUntil([&] { return !service.calls().empty(); }, 5s * kSlowdown));
+    EXPECT_EQ(service.calls()[0], notifyLine("0", "会議　から00分01秒が経過しました。"));
+    // The stand-in chooses 延長する: the extension is listed while its message box waits.
+    ASSERT_TRUE(waitUntil([&] { return program.cli({"--list"}).out != ""; }));
+
+    // The end closes the box unanswered; the extension is then logged and saved.
+    ASSERT_EQ(program.cli({"--quit"}).status, 0);
+    EXPECT_EQ(program.waitForEnd(), 0);
+    const long long ended = localNow().stamp;
+    EXPECT_EQ(service.calls(), (std::vector<std::string>{notifyLine("0", "会議　から00分01秒が経過しました。"),
+                                                          "CloseNotification 1"}));
+    const std::vector<std::string> extended = marked(program.log(), "［延長］,");
+    ASSERT_EQ(extended.size(), 1u);
+    bool stampFits = false;
+    for (long long t = after; t <= ended; ++t) {
+        stampFits = stampFits || extended[0] == "［延長］," + dateColumn(t) + "," + clockColumn(t) +
+                                                    ",,会議,予約の延長,予約データ数=1,,,,";
+    }
+    EXPECT_TRUE(stampFits) << extended[0];
+    // Five minutes (the box's "5") after the countdown's own due second.
+    const std::vector<std::string> rows = decodeLines(readFile(program.dataFile()));
+    bool rowFits = false;
+    for (long long due = before + 1; due <= after + 1; ++due) {
+        const std::string row =
+            "01,10,0,会議,,5,,, " + std::to_string(due) + ", " + std::to_string(due + 300) + ",";
+        rowFits = rowFits || std::find(rows.begin(), rows.end(), row) != rows.end();
+    }
+    EXPECT_TRUE(rowFits) << readFile(program.dataFile());
+}
+
+// Without a notification service, with one that turns notifications down or one that shows no
+// buttons, the window works alone: no error, nothing logged. A service that comes later is used:
+// it gets the notice not yet shown, then the next one in its place.
+TEST(RemoteEndToEnd, desktopNotificationWaitsForAServiceThatCanShowIt) {
+    const std::string first = "卵　から00分01秒が経過しました。";
+    const std::string second = "茶　から00分01秒が経過しました。\\nほかに1件のお知らせがあります。";
+    struct Row {
+        const char* name;
+        std::vector<std::string> options; // {"-"}: no service at first
+        std::vector<std::string> before;  // what the first service received
+        std::vector<std::string> later;   // what a usable service started after the notice receives
+    };
+    const std::vector<Row> rows{
+        {"none", {"-"}, {}, {notifyLine("0", first), notifyLine("1", second)}},
+        {"without actions", {"--no-actions"}, {}, {notifyLine("0", first), notifyLine("1", second)}},
+        {"refusing", {"--refuse"}, {notifyLine("0", first)}, {notifyLine("0", second)}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Program program;
+        auto service = row.options == std::vector<std::string>{"-"}
+                           ? nullptr
+                           : std::make_unique<NotificationService>(program.dir(), "first", row.options);
+        program.start();
+        ASSERT_EQ(program.cli({"--timer", "0:00:01", "卵"}).status, 0);
+        ASSERT_TRUE(waitUntil([&] { return !marked(program.log(), "♪タイマ,").empty(); }, 3s * kSlowdown));
+        std::this_thread::sleep_for(1s); // time for a notification that should not come
+        if (service) {
+            EXPECT_EQ(service->calls(), row.before);
+        }
+
+        service.reset();
+        service = std::make_unique<NotificationService>(program.dir(), "later");
+        ASSERT_TRUE(service->ready());
+        ASSERT_TRUE(waitUntil([&] { return service->calls().size() + 1 == row.later.size(); }, 5s * kSlowdown));
+        ASSERT_EQ(program.cli({"--timer", "0:00:01", "茶"}).status, 0);
+        ASSERT_TRUE(waitUntil([&] { return service->calls().size() == row.later.size(); }, 5s * kSlowdown));
+        EXPECT_EQ(service->calls(), row.later);
+
+        ASSERT_EQ(program.cli({"--quit"}).status, 0);
+        EXPECT_EQ(program.waitForEnd(), 0);
+        EXPECT_EQ(marked(program.log(), "※エラー,"), std::vector<std::string>{});
+        EXPECT_EQ(program.log().back().substr(program.log().back().find(",,,")), kEndRest);
+    }
 }
 
 // A second start from the same folder under another HOME (so with a running marker of its own)

@@ -63,8 +63,9 @@ TEST(Settings, CleanStoreGivesEveryDefault) {
     EXPECT_EQ(names.top, 105);
     EXPECT_EQ(names.left, 1000);
 
-    for (int i = 0; i < 4; ++i) {
+    for (const int i : {0, 1, 2, 3, kDesktopNotification}) {
         EXPECT_TRUE(s.optionOn(i)) << i;
+        EXPECT_TRUE(s.optionChecked(i)) << i;
     }
     EXPECT_EQ(s.releaseMessage(), "");
     EXPECT_EQ(s.messageHidden(), 0);
@@ -97,8 +98,9 @@ TEST(Settings, OptionsAreSavedInOrderAsTrueOrFalse) {
     OrderedSettings backend;
     Settings s(backend);
     s.saveOptions({true, false, false, true});
-    EXPECT_EQ(backend.saves,
-              (std::vector<std::string>{"settei/0=True", "settei/1=False", "settei/2=False", "settei/3=True"}));
+    s.saveOption(kDesktopNotification, false);
+    EXPECT_EQ(backend.saves, (std::vector<std::string>{"settei/0=True", "settei/1=False", "settei/2=False",
+                                                       "settei/3=True", "settei/4=False"}));
 }
 
 TEST(Settings, DamagedPositionsFallBackToTheirDefaults) {

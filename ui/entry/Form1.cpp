@@ -86,12 +86,13 @@ const char* const kNameTip = "お知らせ時に表示される名前です。";
 const char* const kRequiredTip = "必ず指定します。";
 const char* const kOptionalTip = "必要に応じて指定します。";
 
-// Caption, log label and settings key of the 設定 menu items, in item order.
+// Caption and log label of the 設定 menu items, by index. Item 7, the desktop notification, came
+// later: it stands in the menu after the four options, before the separator.
 struct OptionItem {
     const char* caption;
     const char* label;
 };
-const std::array<OptionItem, 7> kOptionItems{{
+const std::array<OptionItem, 8> kOptionItems{{
     {"お知らせ時に音を鳴らす", "音を鳴らす"},
     {"ログを保存する。", "ログの保存"},
     {"表示名選択時に数値を再現する。", "表示名選択"},
@@ -99,7 +100,16 @@ const std::array<OptionItem, 7> kOptionItems{{
     {"-", ""},
     {"設定を初期状態に戻す", "初期状態に戻す"},
     {"設定を終了", "設定終了"},
+    {"お知らせをデスクトップにも通知する。", "デスクトップ通知"},
 }};
+constexpr int kDesktopItem = 7;
+
+// The menu's order of the items.
+constexpr std::array<int, 8> kOptionOrder{0, 1, 2, 3, kDesktopItem, 4, 5, 6};
+
+bool checkable(int index) {
+    return index <= 3 || index == kDesktopItem;
+}
 
 QStringList numbers(int from, int to, int step = 1) {
     QStringList out;
@@ -370,7 +380,7 @@ void Form1::buildMenus() {
 
     m_settei = menuBar()->addMenu("設定");
     m_settei->setObjectName("settei");
-    for (int i = 0; i < 7; ++i) {
+    for (const int i : kOptionOrder) {
         const QString name = QString("settei_suru_%1").arg(i);
         if (i == 4) {
             m_settei_suru[i] = m_settei->addSeparator();
@@ -378,8 +388,8 @@ void Form1::buildMenus() {
             continue;
         }
         m_settei_suru[i] = item(m_settei, name, kOptionItems[i].caption);
-        // The four options carry check marks; the menu reverses a mark as it is chosen.
-        m_settei_suru[i]->setCheckable(i <= 3);
+        // The options carry check marks; the menu reverses a mark as it is chosen.
+        m_settei_suru[i]->setCheckable(checkable(i));
         connect(m_settei_suru[i], &QAction::triggered, this, [this, i] { settei_suru_Click(i); });
     }
 
@@ -409,6 +419,7 @@ void Form1::formLoad() {
         for (int i = 0; i < 4; ++i) {
             m_settei_suru[i]->setChecked(checks[i]);
         }
+        m_settei_suru[kDesktopItem]->setChecked(m_ctx.settings.optionChecked(persist::kDesktopNotification));
         m_place->setPlaced(placeByFrame(this, QRect(px(g.left), px(g.top), px(g.width), px(g.height))));
         // An editor opened before this window keeps the other side's item disabled.
         if (env.st.HistoryEditorState == "作業中") {
@@ -869,13 +880,13 @@ void Form1::osirasegamen_Click(int index) {
 void Form1::settei_suru_Click(int index) {
     core::Env& env = m_ctx.env;
     core::guarded(env.errors, kSetteiSuruClick, [&] {
-        // Items 0 to 3 had their mark reversed by the menu as they were chosen.
+        // The options had their mark reversed by the menu as they were chosen.
         if (index == 5) {
-            for (int i = 0; i < 4; ++i) {
+            for (const int i : {0, 1, 2, 3, kDesktopItem}) {
                 m_settei_suru[i]->setChecked(true);
             }
         }
-        const bool mark = index <= 3 && m_settei_suru[index]->isChecked();
+        const bool mark = checkable(index) && m_settei_suru[index]->isChecked();
         env.log.kiloku("＃設定　," + core::dateTimeText(env) + ",,,設定の変更," + kOptionItems[index].label + "," +
                        (mark ? "True" : "False") + ",,,");
         // Stored after the line is written, so turning the log off still logs its own change.
@@ -884,6 +895,7 @@ void Form1::settei_suru_Click(int index) {
             checks[i] = m_settei_suru[i]->isChecked();
         }
         m_ctx.settings.saveOptions(checks);
+        m_ctx.settings.saveOption(persist::kDesktopNotification, m_settei_suru[kDesktopItem]->isChecked());
     });
 }
 

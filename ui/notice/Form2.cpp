@@ -31,6 +31,7 @@ void appendNoticeLine(UiContext& ctx, const std::string& line) {
 void selectTopNotice(UiContext& ctx) {
     if (ctx.notice != nullptr) {
         ctx.notice->selectTop();
+        ctx.notice->announceOnDesktop();
     }
 }
 

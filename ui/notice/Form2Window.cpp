@@ -6,6 +6,7 @@
 #include "core/TextValue.h"
 #include "notify/Recalc.h"
 #include "ui/Accessibility.h"
+#include "ui/notice/NoticeNotification.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlace.h"
 #include "platform/qt/QtText.h"
@@ -17,6 +18,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
@@ -265,6 +267,10 @@ void Form2::Form_Unload() {
                        ",,,お知らせ画面を閉じる,,,,,");
         env.st.NoticeWindowState = kClosed;
     });
+    // No answer may come from the desktop for a window that is gone.
+    if (m_ctx.desktop != nullptr) {
+        m_ctx.desktop->withdraw();
+    }
     if (m_ctx.notice == this) {
         m_ctx.notice = nullptr;
     }
@@ -386,7 +392,7 @@ void Form2::ongaku() {
     });
 }
 
-void Form2::Command1_Click(int index) {
+void Form2::Command1_Click(int index, int notice) {
     // Everything after the extension's message box uses only these references: the window may
     // have been closed by the program while the box was shown.
     core::Env& env = m_ctx.env;
@@ -405,11 +411,15 @@ void Form2::Command1_Click(int index) {
         default:
             return;
         }
-        if (!hasSelection()) {
+        if (notice < 0 && !hasSelection()) {
+            return;
+        }
+        if (notice >= st.NoticeCount) {
             return;
         }
         // The notice is fixed here: the resident tick may insert new notices while the box is open.
-        const std::int16_t n = core::add16(core::add16(st.NoticeCount, -1), -selectedIndex());
+        const std::int16_t n = notice >= 0 ? static_cast<std::int16_t>(notice)
+                                           : core::add16(core::add16(st.NoticeCount, -1), -selectedIndex());
         if (st.NoticeTable[n][core::kKindCode] == "1") {
             return; // a repeating countdown runs on by itself
         }
@@ -479,6 +489,62 @@ bool Form2::hasSelection() const {
 int Form2::selectedNotice() const {
     // List item i shows pending notice NoticeCount - 1 - i: the newest stands at the top.
     return m_ctx.env.st.NoticeCount - 1 - selectedIndex();
+}
+
+namespace {
+
+std::string trimmedBlanks(std::string text) {
+    text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+} // namespace
+
+void Form2::announceOnDesktop() {
+    const core::State& st = m_ctx.env.st;
+    if (m_ctx.desktop == nullptr || st.NoticeCount <= 0 || !m_ctx.settings.optionOn(persist::kDesktopNotification)) {
+        return;
+    }
+    const int n = st.NoticeCount - 1; // the newest notice
+    m_desktopNotice = n;
+    // The display name and the message as the window's heading shows them, without their padding.
+    const auto& texts = st.NoticeTextTable[n];
+    std::string body = trimmedBlanks(texts[0]) + "　" + trimmedBlanks(texts[1]);
+    if (st.NoticeCount > 1) {
+        body += "\nほかに" + std::to_string(st.NoticeCount - 1) + "件のお知らせがあります。";
+    }
+    std::vector<NoticeNotification::Action> actions{
+        {kDefaultAction, "お知らせ画面を表示"}, {"0", "消して閉じる"}, {"1", "消さずに閉じる"}};
+    // A repeating countdown runs on by itself: it is not extended, as the window's button says.
+    if (st.NoticeTable[n][core::kKindCode] != "1") {
+        actions.push_back({"2", "延長する"});
+    }
+    m_ctx.desktop->show(core::kTitle, body, actions, [self = QPointer<Form2>(this)](const std::string& key) {
+        if (self) {
+            self->answerFromDesktop(key);
+        }
+    });
+}
+
+void Form2::answerFromDesktop(const std::string& key) {
+    if (key == kDefaultAction) {
+        takeKeyboard();
+    } else if (key == "0" || key == "1") {
+        Command1_Click(key == "0" ? 0 : 1);
+    } else if (key == "2") {
+        Command1_Click(2, m_desktopNotice);
+    }
+}
+
+void Form2::takeKeyboard() {
+    if (isMinimized()) {
+        // Back to the state it had before, maximised or normal.
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    show();
+    raise();
+    activateWindow();
 }
 
 namespace {

@@ -36,9 +36,18 @@ public:
     void selectTop();
 
     // The window's event handlers, public so that the resident tick and tests can drive them.
+    // Command1_Click's extension acts on the selected notice, or on the pending notice row given.
     void Timer1_Timer();
-    void Command1_Click(int index);
+    void Command1_Click(int index, int notice = -1);
     void List1_Click();
+
+    // Sends the newest notice to the desktop notification as well (when that option is on), with
+    // the window's buttons as its actions.
+    void announceOnDesktop();
+    // An answer from the desktop notification: a button's index as text, or a click on its body.
+    void answerFromDesktop(const std::string& key);
+    // Raises the window and gives it the keyboard, restoring it when it is minimised.
+    void takeKeyboard();
 
     ~Form2() override;
 
@@ -71,6 +80,7 @@ private:
     persist::Geometry m_loadedTwips; // the geometry as it was read at load
     NormalPlace* m_place = nullptr;  // where the window stands when restored
     int m_loadedState = 0;           // the window state read at load: 0 normal, 1 minimised, 2 maximised
+    int m_desktopNotice = -1;        // the pending notice row the desktop notification names
 
     std::array<QLabel*, 4> m_label1{};
     std::array<QLabel*, 4> m_label2{};

@@ -283,7 +283,8 @@ private slots:
                                                   "-", q("タイマー側　表示名"), q("予定側　　　表示名")}));
         QCOMPARE(captions("settei"),
                  (QStringList{q("お知らせ時に音を鳴らす"), q("ログを保存する。"), q("表示名選択時に数値を再現する。"),
-                              q("予約内容選択時に表示名と数値を再現する。"), "-", q("設定を初期状態に戻す"),
+                              q("予約内容選択時に表示名と数値を再現する。"), q("お知らせをデスクトップにも通知する。"),
+                              "-", q("設定を初期状態に戻す"),
                               q("設定を終了")}));
         QCOMPARE(captions("helup"), (QStringList{q("ヘルプを開く"), q("バージョン情報")}));
 
@@ -695,25 +696,27 @@ private slots:
         QCOMPARE(logLines(), before);
         QCOMPARE(p->backend.get("settei", "1", "?"), std::string("True"));
 
+        // Key "4" is item 7's, the desktop notification.
         struct Case {
             const char* item;
             std::string line;
-            std::array<const char*, 4> stored;
+            std::array<const char*, 5> stored;
         };
         const std::vector<Case> cases{
-            {"settei_suru_0", "音を鳴らす,False", {"False", "True", "True", "True"}},
-            {"settei_suru_2", "表示名選択,False", {"False", "True", "False", "True"}},
-            {"settei_suru_3", "予約内容選択,False", {"False", "True", "False", "False"}},
-            {"settei_suru_2", "表示名選択,True", {"False", "True", "True", "False"}},
-            {"settei_suru_6", "設定終了,False", {"False", "True", "True", "False"}},
-            {"settei_suru_5", "初期状態に戻す,False", {"True", "True", "True", "True"}},
+            {"settei_suru_0", "音を鳴らす,False", {"False", "True", "True", "True", "True"}},
+            {"settei_suru_2", "表示名選択,False", {"False", "True", "False", "True", "True"}},
+            {"settei_suru_3", "予約内容選択,False", {"False", "True", "False", "False", "True"}},
+            {"settei_suru_7", "デスクトップ通知,False", {"False", "True", "False", "False", "False"}},
+            {"settei_suru_2", "表示名選択,True", {"False", "True", "True", "False", "False"}},
+            {"settei_suru_6", "設定終了,False", {"False", "True", "True", "False", "False"}},
+            {"settei_suru_5", "初期状態に戻す,False", {"True", "True", "True", "True", "True"}},
         };
         for (const auto& c : cases) {
             action(c.item)->trigger();
             QCOMPARE(lastLog(), "＃設定　," + kNow + ",,,設定の変更," + c.line + ",,,");
-            for (int i = 0; i < 4; ++i) {
+            for (int i = 0; i < 5; ++i) {
                 QCOMPARE(p->backend.get("settei", std::to_string(i), "?"), std::string(c.stored[i]));
-                QCOMPARE(action(("settei_suru_" + std::to_string(i)).c_str())->isChecked(),
+                QCOMPARE(action(("settei_suru_" + std::to_string(i == 4 ? 7 : i)).c_str())->isChecked(),
                          std::string(c.stored[i]) == "True");
             }
         }
@@ -723,6 +726,7 @@ private slots:
         closeWindow();
         p->backend.save("settei", "0", "false");
         p->backend.save("settei", "2", "0");
+        p->backend.save("settei", "4", "0");
         p->backend.save("form1", "Top   ", "1500");
         p->backend.save("form1", "Left  ", "1500");
         p->backend.save("form1", "Height", "6000");
@@ -732,6 +736,7 @@ private slots:
         QVERIFY(action("settei_suru_1")->isChecked());
         QVERIFY(!action("settei_suru_2")->isChecked());
         QVERIFY(action("settei_suru_3")->isChecked());
+        QVERIFY(!action("settei_suru_7")->isChecked());
         QCOMPARE(w->pos(), QPoint(100, 100));
         QCOMPARE(w->size(), QSize(600, 400));
         // The list follows the window: height - 2800, width - 100 twips.

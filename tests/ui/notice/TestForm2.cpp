@@ -149,6 +149,70 @@ private slots:
         QVERIFY(p->errors.reports.empty());
     }
 
+    void desktopNotificationNamesTheNewestNotice_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("option"); // settei/4; "-" leaves it out
+        QTest::addColumn<QStringList>("shown");
+        const QString buttons = "default=お知らせ画面を表示;0=消して閉じる;1=消さずに閉じる";
+        QTest::newRow("countdown") << "0" << "-"
+                                   << QStringList{"Mayorin。|お茶　から05分が経過しました。|" + buttons + ";2=延長する"};
+        // A repeating countdown's notice is not extended, in the window or on the desktop.
+        QTest::newRow("repeating countdown")
+            << "1" << "True" << QStringList{"Mayorin。|お茶　1回目の開始時間です。|" + buttons};
+        QTest::newRow("switched off") << "0" << "False" << QStringList{};
+    }
+    void desktopNotificationNamesTheNewestNotice() {
+        QFETCH(QString, kind);
+        QFETCH(QString, option);
+        QFETCH(QStringList, shown);
+        if (option != "-") {
+            p->store.save("settei", "4", option.toStdString());
+        }
+        if (kind == "0") {
+            p->addTimer("お茶");
+        } else {
+            p->addRepeating("お茶");
+        }
+        p->tick();
+        QCOMPARE(p->desktop.shown, shown);
+        p->close(1);
+        QCOMPARE(p->desktop.withdrawn, 1);
+    }
+
+    void desktopAnswersAsTheButtonsDo() {
+        p->addTimer("お茶");
+        p->addDaily("会議", 60);
+        p->tick();
+        p->clock.advance(60);
+        p->tick();
+        QCOMPARE(p->desktop.shown.last(), QString("Mayorin。|会議　の時間です。\nほかに1件のお知らせがあります。|"
+                                                  "default=お知らせ画面を表示;0=消して閉じる;1=消さずに閉じる;2=延長する"));
+        // 延長する extends the notice the notification names, whatever the list's selection.
+        p->list()->setCurrentRow(1);
+        p->child<QComboBox>("Combo1")->setEditText("12");
+        const auto rows = p->st.ReservationCount;
+        QVERIFY(p->desktop.answer("2"));
+        QCOMPARE(p->st.ReservationCount, rows + 1);
+        const auto& extension = p->st.ReservationTable[p->st.ReservationCount - 1]; // 09:13, the soonest
+        QCOMPARE(extension[core::kKindCode] + "," + extension[core::kName], std::string("10,会議"));
+        QCOMPARE(p->messages.shown.back().text, std::string("12分延長をしました。"));
+        QCOMPARE(p->log.lines.back(), "［延長］, 2026/12/07(月),09:01:00,,会議,予約の延長,予約データ数=" +
+                                          std::to_string(rows + 1) + ",,,,");
+        // A click on its text brings the window up with the keyboard.
+        p->form()->showMinimized();
+        QVERIFY(p->desktop.answer(ui::kDefaultAction));
+        QVERIFY(!p->form()->isMinimized());
+        QTRY_VERIFY(p->form()->isActiveWindow());
+        // 消して閉じる discards every pending notice and closes the window, which withdraws it.
+        QVERIFY(p->desktop.answer("0"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!p->form());
+        QCOMPARE(p->st.NoticeCount, std::int16_t(0));
+        QCOMPARE(p->desktop.withdrawn, 1);
+        QVERIFY(!p->desktop.answer("1"));
+        QVERIFY(p->errors.reports.empty());
+    }
+
     void extendByTheMinutesInTheBox_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("minutes");
