@@ -11,6 +11,7 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDBusPendingCall>
+#include <QDBusReply>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMutex>
@@ -25,6 +26,7 @@
 #include "tests/support/TestEnv.h"
 #include "ui/UiContext.h"
 #include "ui/tray/Form4.h"
+#include "ui/tray/StatusNotifierItem.h"
 #include "tests/ui/tray/TrayRig.h"
 
 using namespace mayorin;
@@ -33,6 +35,8 @@ namespace {
 
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherConnection = QStringLiteral("stand-in watcher");
+const QString kMenuPath = QStringLiteral("/StatusNotifierMenu");
+const QString kMenuInterface = QStringLiteral("com.canonical.dbusmenu");
 
 // Answers as a panel's watcher does: a host is registered, and items register with it. It lives
 // in a thread of its own on a connection of its own, so it answers while the test's thread waits
@@ -45,6 +49,8 @@ class StandInWatcher : public QObject {
     Q_PROPERTY(int ProtocolVersion READ protocolVersion)
 
 public:
+    explicit StandInWatcher(const QString& connection = kWatcherConnection) : m_connection(connection) {}
+
     bool isStatusNotifierHostRegistered() const { return true; }
     int protocolVersion() const { return 0; }
     QStringList registeredItems() const {
@@ -52,15 +58,21 @@ public:
         return m_items;
     }
 
-    // In the watcher's thread: owns the watcher's name on its own connection.
-    bool listen() {
-        m_bus = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(QDBusConnection::SessionBus, kWatcherConnection));
-        return m_bus->isConnected() &&
-               m_bus->registerObject(QStringLiteral("/StatusNotifierWatcher"), this,
-                                     QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportAllProperties |
-                                         QDBusConnection::ExportScriptableSignals) &&
-               m_bus->registerService(kWatcherService);
+    // In the watcher's thread: owns the watcher's name on its own connection, or, queued, takes
+    // it when its owner lets it go.
+    bool listen(bool queued = false) {
+        m_bus =
+            std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_connection));
+        if (!m_bus->isConnected() ||
+            !m_bus->registerObject(QStringLiteral("/StatusNotifierWatcher"), this,
+                                   QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportAllProperties |
+                                       QDBusConnection::ExportScriptableSignals)) {
+            return false;
+        }
+        using Bus = QDBusConnectionInterface;
+        const QDBusReply<Bus::RegisterServiceReply> reply =
+            m_bus->interface()->registerService(kWatcherService, queued ? Bus::QueueService : Bus::DontQueueService);
+        return reply.isValid() && reply.value() == (queued ? Bus::ServiceQueued : Bus::ServiceRegistered);
     }
 
     // Ends this watcher: the items registered with it are forgotten.
@@ -89,6 +101,7 @@ signals:
     Q_SCRIPTABLE void StatusNotifierItemRegistered(const QString& service);
 
 private:
+    const QString m_connection;
     mutable QMutex m_mutex;
     QStringList m_items;
     std::unique_ptr<QDBusConnection> m_bus;
@@ -104,6 +117,10 @@ private slots:
     void cleanupTestCase();
     void leftClickOpensEntryWindow();
     void iconFollowsAWatcherThatComesAndGoes();
+    void itemRegistersWithAWatcherThatTookOverTheName();
+
+public slots:
+    void layoutUpdated() { ++m_layoutUpdates; }
 
 private:
     bool listen() {
@@ -186,8 +203,17 @@ private:
         return pending.isFinished() && !pending.isError();
     }
 
+    // An event of the panel on the item's menu entry id, as the panel sends it.
+    static QString menuEvent(const QString& item, int id, const char* eventId) {
+        QDBusMessage call = QDBusMessage::createMethodCall(item, kMenuPath, kMenuInterface, QStringLiteral("Event"));
+        call << id << QString::fromLatin1(eventId) << QVariant::fromValue(QDBusVariant(0)) << uint(0);
+        QDBusPendingCall pending = QDBusConnection(kWatcherConnection).asyncCall(call);
+        return waitFor(pending) ? QString() : pending.error().message();
+    }
+
     QThread m_thread;
     StandInWatcher* m_watcher = nullptr;
+    int m_layoutUpdates = 0;
 };
 
 void TestStatusNotifierTray::initTestCase() {
@@ -236,6 +262,36 @@ void TestStatusNotifierTray::leftClickOpensEntryWindow() {
                                              << "-"
                                              << "終了"
                                              << "レジストリを削除して終了。");
+    // A click on an entry runs it ("ヘルプ", the second); a mere hover does not.
+    QCOMPARE(menuEvent(item, 2, "hovered"), QString());
+    QCOMPARE(menuEvent(item, 2, "clicked"), QString());
+    QTRY_COMPARE(rig.help.opened.size(), size_t(1));
+    QCOMPARE(rig.help.opened.at(0), rig.appDir() + "/Mayorin。ヘルプ.chm");
+    // A change of the menu tells the panel to read it again; a click on an entry hidden since does
+    // nothing.
+    QVERIFY(
+        QDBusConnection(kWatcherConnection)
+            .connect(item, kMenuPath, kMenuInterface, QStringLiteral("LayoutUpdated"), this, SLOT(layoutUpdated())));
+    rig.item("help1")->setVisible(false);
+    QTRY_COMPARE(m_layoutUpdates, 1);
+    QVERIFY(!menuLabels(item).contains(QStringLiteral("ヘルプ")));
+    QCOMPARE(menuEvent(item, 2, "clicked"), QString());
+    QCOMPARE(rig.help.opened.size(), size_t(1));
+    // The icon goes to the panel as the bytes alpha, red, green, blue of each pixel.
+    const ui::StatusNotifierPixmap sent = form.trayIcon()->item()->iconPixmap().at(0);
+    const QIcon icon = form.trayIcon()->embeddedIcon()->icon();
+    const QImage drawn = icon.pixmap(QSize(sent.width, sent.height)).toImage().convertToFormat(QImage::Format_ARGB32);
+    QByteArray argb;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb c = drawn.pixel(x, y);
+            for (const int channel : {qAlpha(c), qRed(c), qGreen(c), qBlue(c)}) {
+                argb += char(channel);
+            }
+        }
+    }
+    QCOMPARE(sent.pixels, argb);
+
     QCOMPARE(click(item, "ContextMenu"), QString());
     QTest::qWait(50);
     QVERIFY(ctx.entry == nullptr);
@@ -279,6 +335,35 @@ void TestStatusNotifierTray::iconFollowsAWatcherThatComesAndGoes() {
     QVERIFY(tray.embeddedIcon()->isVisible());
     QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(item));
     QVERIFY(rig.te.errors.reports.empty());
+    rig.form->closeFromSystem();
+    QTRY_VERIFY(rig.form->hasEnded());
+}
+
+// A panel's new watcher that takes the name from the old one in one change of owner (it waited in
+// the bus's queue) knows nothing of the items registered with the old one: the item registers
+// with it again.
+void TestStatusNotifierTray::itemRegistersWithAWatcherThatTookOverTheName() {
+    QVERIFY(listen());
+    test::Rig rig;
+    rig.form->start(rig.appDir());
+    QTRY_COMPARE(m_watcher->registeredItems().size(), qsizetype(1));
+    const QStringList items = m_watcher->registeredItems();
+    auto* next = new StandInWatcher(QStringLiteral("next stand-in watcher"));
+    next->moveToThread(&m_thread);
+    bool queued = false;
+    QMetaObject::invokeMethod(
+        next, [&] { queued = next->listen(true); }, Qt::BlockingQueuedConnection);
+    QVERIFY(queued);
+    close();
+    QTRY_COMPARE_WITH_TIMEOUT(next->registeredItems(), items, 3000);
+    QVERIFY(rig.form->trayIcon()->onStatusNotifierTray());
+    QMetaObject::invokeMethod(
+        next,
+        [next] {
+            next->close();
+            delete next;
+        },
+        Qt::BlockingQueuedConnection);
     rig.form->closeFromSystem();
     QTRY_VERIFY(rig.form->hasEnded());
 }

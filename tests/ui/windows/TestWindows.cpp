@@ -35,6 +35,8 @@ private slots:
             << QRect(67, 7, 600, 400) << QList<QRect>{underTopPanel} << QRect(67, 24, 600, 400);
         QTest::newRow("title bar above the top (native Wayland's -3, -30)")
             << QRect(-3, -30, 600, 400) << QList<QRect>{bare} << QRect(0, 0, 600, 400);
+        QTest::newRow("fits only without its frame: moved by the frame")
+            << QRect(1315, 660, 600, 400) << QList<QRect>{bare} << QRect(1310, 645, 600, 400);
         QTest::newRow("hanging off the bottom right")
             << QRect(1500, 900, 600, 400) << QList<QRect>{bare} << QRect(1310, 645, 600, 400);
         QTest::newRow("on the second monitor: kept exactly")
