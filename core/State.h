@@ -83,8 +83,12 @@ struct State {
     // "日" to "土" twice, index 0 = Sunday; filled at start-up.
     std::array<std::string, 14> WeekdayNames;
 
-    // Directory of the executable, without a trailing separator.
+    // Folder of the data file, the log folder and the lock, without a trailing separator: the
+    // directory of the executable, or the account's data folder in the Debian package.
     std::string AppDir;
+    // Directory of the executable, without a trailing separator; the chime and the help are looked
+    // for there first.
+    std::string ProgramDir;
 
     bool EntryWindowOpen = false;
     std::string NoticeWindowState;           // "作業中" open, "休業中" closed, empty before first open

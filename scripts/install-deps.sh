@@ -24,6 +24,10 @@ fi
 if [ "${1:-}" = "--screens" ]; then
     packages+=(x11-utils imagemagick)
 fi
+# Only for building the Debian package: dpkg-shlibdeps for its Depends, lintian to check it.
+if [ "${1:-}" = "--package" ]; then
+    packages+=(dpkg-dev lintian)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
