@@ -15,11 +15,13 @@ build="${MAYORIN_PACKAGE_BUILD_DIR:-build-package}"
 
 ./scripts/install-deps.sh --package >&2
 
-# The compiler and linker flags Debian builds its own packages with (hardening included).
+# The compiler and linker flags Debian builds its own packages with (optimising, hardening); the
+# release adds only NDEBUG to them.
 export CPPFLAGS="$(dpkg-buildflags --get CPPFLAGS)"
 export CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $CPPFLAGS"
 export LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAYORIN_PACKAGE=ON -DCMAKE_INSTALL_PREFIX=/usr >&2
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
+    -DMAYORIN_PACKAGE=ON -DCMAKE_INSTALL_PREFIX=/usr >&2
 cmake --build "$build" -j "$(nproc)" --target mayorin >&2
 if [ ! -f "$build/Mayorin。ヘルプ.chm" ]; then
     echo "package.sh: the help file was not built (chmcmd from fp-utils is missing)" >&2

@@ -34,6 +34,17 @@ if [ "${1:-}" = "--run" ]; then
     [ -z "$out" ] || fail "--autostart without a data folder said: $out"
     [ ! -e "$HOME/.local" ] || fail "--autostart without a data folder made $HOME/.local"
 
+    # Without a place for its data it says so and does not start.
+    status=0
+    out=$(env -u HOME "$program" 2>&1) || status=$?
+    [ "$status" = 1 ] && [ "$out" = "mayorin: データの保存場所が決まりません。環境変数 HOME が設定されていません。" ] ||
+        fail "a start without HOME ended with $status: $out"
+    touch "$HOME/file"
+    status=0
+    out=$(XDG_DATA_HOME=$HOME/file "$program" 2>&1) || status=$?
+    [ "$status" = 1 ] && [ "$out" = "mayorin: データの保存場所のフォルダを作れませんでした: $HOME/file/mayorin（Not a directory）" ] ||
+        fail "a start with XDG_DATA_HOME on a file ended with $status: $out"
+
     expected="Mayorin。 バージョン 1.1.68
 予約とログの保存場所: $data（アカウントごとの \$XDG_DATA_HOME/mayorin、既定は ~/.local/share/mayorin）"
     [ "$("$program" --version)" = "$expected" ] || fail "--version said: $("$program" --version)"
