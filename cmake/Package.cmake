@@ -2,6 +2,8 @@
 # /usr/share/mayorin, the menu entry, the icons, the log-in start for the accounts that use it,
 # and the documents. Built by scripts/package.sh with CPack's DEB generator.
 include(GNUInstallDirs)
+# Installing (and so packaging) takes what the package holds; it does not build the tests first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(MAYORIN_PACKAGE_RESOURCES ${PROJECT_SOURCE_DIR}/resources/package)
@@ -28,7 +30,7 @@ execute_process(COMMAND gzip -9nc ${MAYORIN_PACKAGE_RESOURCES}/changelog
                 OUTPUT_FILE ${CMAKE_BINARY_DIR}/package/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${MAYORIN_PACKAGE_RESOURCES}/copyright
               ${CMAKE_BINARY_DIR}/package/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mayorin)
 
 execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE MAYORIN_ARCHITECTURE
                 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
