@@ -107,8 +107,8 @@ int main(int argc, char* argv[]) {
     // The package's log-in start runs for every account; it starts the program only for an account
     // that has used it, whose data folder is there.
     if (command.action() == app::CommandLine::Action::Autostart && app::kDataPlace == notify::DataPlace::AccountHome &&
-        !std::filesystem::is_directory(notify::dataFolderOf("", app::kDataPlace, std::getenv("XDG_DATA_HOME"),
-                                                            std::getenv("HOME")))) {
+        !std::filesystem::is_directory(
+            notify::dataFolderOf("", app::kDataPlace, std::getenv("XDG_DATA_HOME"), std::getenv("HOME")))) {
         return 0;
     }
     // Before the application, so that a SIGTERM during start-up is not lost: it is handled once

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <map>
 #include <string>
@@ -845,48 +844,41 @@ std::map<std::string, unsigned> treeOf(const std::string& root) {
 TEST(ResidentStart, AppDirBesideTheProgramOrInTheAccountsDataFolder) {
     constexpr auto kBeside = DataPlace::BesideProgram;
     constexpr auto kHome = DataPlace::AccountHome;
+    using Tree = std::map<std::string, unsigned>;
     struct Case {
         const char* name;
         std::string exeDir; // "@" stands for the test's root folder
         DataPlace place;
         const char* xdgDataHome;
         const char* home;
-        std::function<void(const std::string& root)> before;
+        std::string thereBefore; // below the root: a folder (0755) when it ends with "/", else a file
         std::string appDir;
         std::string error;
-        std::map<std::string, unsigned> made; // new below the root: folders with their modes
+        Tree made = {}; // new below the root: folders with their modes
         mode_t umask = 022;
     };
-    const auto file = [](const char* rel) {
-        return [rel](const std::string& root) { std::ofstream(root + rel) << "x"; };
-    };
     const std::string kNoHome = "データの保存場所が決まりません。環境変数 HOME が設定されていません。";
+    const Tree kMadeInHome = {
+        {"/home/.local", 0700}, {"/home/.local/share", 0700}, {"/home/.local/share/mayorin", 0700}};
+    const std::string kBin = "@/usr/bin";
+    const std::string kShare = "@/home/.local/share/mayorin";
+    const Tree kXdgMade = {{"/xdg", 0700}, {"/xdg/mayorin", 0700}};
     const Case cases[] = {
-        {"source build", "@/usr/bin/", kBeside, "@/xdg", "@/home", {}, "@/usr/bin", "", {}},
-        {"source build", "/opt/mayorin", kBeside, nullptr, nullptr, {}, "/opt/mayorin", "", {}},
-        {"source build at the root", "/", kBeside, nullptr, nullptr, {}, "", "", {}},
-        {"source build at a drive's root", "C:\\", kBeside, nullptr, nullptr, {}, "C:", "", {}},
-        {"package", "@/usr/bin", kHome, "@/xdg/", "@/home", {}, "@/xdg/mayorin", "",
-         {{"/xdg", 0700}, {"/xdg/mayorin", 0700}}},
-        {"package without XDG_DATA_HOME", "@/usr/bin", kHome, nullptr, "@/home/", {}, "@/home/.local/share/mayorin", "",
-         {{"/home/.local", 0700}, {"/home/.local/share", 0700}, {"/home/.local/share/mayorin", 0700}}, 0277},
-        {"package, XDG_DATA_HOME empty", "@/usr/bin", kHome, "", "@/home", {}, "@/home/.local/share/mayorin", "",
-         {{"/home/.local", 0700}, {"/home/.local/share", 0700}, {"/home/.local/share/mayorin", 0700}}},
-        {"package, XDG_DATA_HOME relative", "@/usr/bin", kHome, "xdg", "@/home", {}, "@/home/.local/share/mayorin", "",
-         {{"/home/.local", 0700}, {"/home/.local/share", 0700}, {"/home/.local/share/mayorin", 0700}}},
-        {"package, the folder there already", "@/usr/bin", kHome, "@/home", nullptr,
-         [](const std::string& root) {
-             ::mkdir((root + "/home/mayorin").c_str(), 0755);
-             ::chmod((root + "/home/mayorin").c_str(), 0755);
-         },
-         "@/home/mayorin",
-         "", {{"/home/mayorin", 0755}}},
-        {"package without HOME", "@/usr/bin", kHome, nullptr, nullptr, {}, "", kNoHome, {}},
-        {"package, HOME relative", "@/usr/bin", kHome, "xdg", "home", {}, "", kNoHome, {}},
-        {"package, a file in the folder's place", "@/usr/bin", kHome, "@/home", nullptr, file("/home/mayorin"), "",
-         "データの保存場所がフォルダではありません: @/home/mayorin", {{"/home/mayorin", 01000}}},
-        {"package, a file above the folder", "@/usr/bin", kHome, "@/home/f/data", nullptr, file("/home/f"), "",
-         "データの保存場所のフォルダを作れませんでした: @/home/f/data/mayorin（Not a directory）", {{"/home/f", 01000}}},
+        {"source build", "@/usr/bin/", kBeside, "@/xdg", "@/home", "", "@/usr/bin", ""},
+        {"source build", "/opt/mayorin", kBeside, nullptr, nullptr, "", "/opt/mayorin", ""},
+        {"source build at the root", "/", kBeside, nullptr, nullptr, "", "", ""},
+        {"source build at a drive's root", "C:\\", kBeside, nullptr, nullptr, "", "C:", ""},
+        {"package", kBin, kHome, "@/xdg/", "@/home", "", "@/xdg/mayorin", "", kXdgMade},
+        {"package without XDG_DATA_HOME", kBin, kHome, nullptr, "@/home/", "", kShare, "", kMadeInHome, 0277},
+        {"package, XDG_DATA_HOME empty", kBin, kHome, "", "@/home", "", kShare, "", kMadeInHome},
+        {"package, XDG_DATA_HOME relative", kBin, kHome, "xdg", "@/home", "", kShare, "", kMadeInHome},
+        {"package, the folder there already", kBin, kHome, "@/home", nullptr, "/home/mayorin/", "@/home/mayorin", ""},
+        {"package without HOME", kBin, kHome, nullptr, nullptr, "", "", kNoHome},
+        {"package, HOME relative", kBin, kHome, "xdg", "home", "", "", kNoHome},
+        {"package, a file in the folder's place", kBin, kHome, "@/home", nullptr, "/home/mayorin", "",
+         "データの保存場所がフォルダではありません: @/home/mayorin"},
+        {"package, a file above the folder", kBin, kHome, "@/home/f/data", nullptr, "/home/f", "",
+         "データの保存場所のフォルダを作れませんでした: @/home/f/data/mayorin（Not a directory）"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -900,17 +892,21 @@ TEST(ResidentStart, AppDirBesideTheProgramOrInTheAccountsDataFolder) {
         std::filesystem::create_directories(root.path + "/usr/bin");
         std::filesystem::create_directories(root.path + "/home");
         std::ofstream(root.path + "/usr/bin/mayorin") << "program";
-        if (c.before) {
-            c.before(root.path);
+        if (!c.thereBefore.empty() && c.thereBefore.back() == '/') {
+            ::mkdir((root.path + c.thereBefore).c_str(), 0755);
+            ::chmod((root.path + c.thereBefore).c_str(), 0755);
+        } else if (!c.thereBefore.empty()) {
+            std::ofstream(root.path + c.thereBefore) << "x";
         }
         const std::string xdg = c.xdgDataHome != nullptr ? at(c.xdgDataHome) : "";
         const std::string home = c.home != nullptr ? at(c.home) : "";
-        std::map<std::string, unsigned> expected = treeOf(root.path);
+        Tree expected = treeOf(root.path);
         expected.insert(c.made.begin(), c.made.end());
         const mode_t umask = ::umask(c.umask);
 
-        const DataFolder folder = openDataFolder(at(c.exeDir), c.place, c.xdgDataHome != nullptr ? xdg.c_str() : nullptr,
-                                                 c.home != nullptr ? home.c_str() : nullptr);
+        const DataFolder folder =
+            openDataFolder(at(c.exeDir), c.place, c.xdgDataHome != nullptr ? xdg.c_str() : nullptr,
+                           c.home != nullptr ? home.c_str() : nullptr);
 
         ::umask(umask);
         EXPECT_EQ(folder.path, at(c.appDir));
