@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string_view>
@@ -83,6 +85,18 @@ constexpr const char* kNoAnswer = "Mayorin。から応答がありません。\n
 constexpr const char* kStillRunning = "Mayorin。の終了を確認できませんでした。\n";
 constexpr const char* kCannotStartHere =
     "Mayorin。は起動していません。画面（ディスプレイ）が無いため、ここからは起動できません。\n";
+
+// Where this build keeps its data, as --help and --version tell it.
+std::string dataPlaceLine() {
+    std::error_code failed;
+    const std::string exeDir = std::filesystem::read_symlink("/proc/self/exe", failed).parent_path().string();
+    const std::string folder =
+        notify::dataFolderOf(exeDir, kDataPlace, std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const std::string rule = kDataPlace == notify::DataPlace::AccountHome
+                                 ? "アカウントごとの $XDG_DATA_HOME/mayorin、既定は ~/.local/share/mayorin"
+                                 : "プログラムと同じフォルダ";
+    return "予約とログの保存場所: " + (folder.empty() ? rule : folder + "（" + rule + "）") + "\n";
+}
 
 // Whether a start could show windows: the same question the start itself asks before it makes
 // the application.
@@ -206,7 +220,7 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
     bool ours = false; // an option of this program, or "--", was given
 
     static const std::set<std::string> kWithValue = {"timer", "rest", "repeat", "at", "day", "date", "weekdays"};
-    static const std::set<std::string> kFlags = {"open", "list", "quit", "help", "version", "once"};
+    static const std::set<std::string> kFlags = {"open", "list", "quit", "help", "version", "once", "autostart"};
     // The options QApplication and its platforms read.
     static const std::set<std::string> kQtWithValue = {
         "platform",        "platformpluginpath", "platformtheme", "plugin",
@@ -298,7 +312,7 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
         return cl;
     }
     int actions = 0;
-    for (const char* a : {"open", "list", "quit", "timer", "at"}) {
+    for (const char* a : {"open", "list", "quit", "timer", "at", "autostart"}) {
         actions += static_cast<int>(given.count(a));
     }
     if (actions != 1) {
@@ -320,14 +334,20 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
     const bool timer = given.count("timer") != 0;
     const bool at = given.count("at") != 0;
     if (!timer && !at) {
-        const char* action = given.count("open") != 0 ? "--open" : given.count("list") != 0 ? "--list" : "--quit";
+        const char* action = given.count("open") != 0        ? "--open"
+                             : given.count("list") != 0      ? "--list"
+                             : given.count("autostart") != 0 ? "--autostart"
+                                                             : "--quit";
         if (const auto why = only({action + 2}, action)) {
             return fail(*why);
         }
         if (!positional.empty()) {
             return fail(std::string(action) + " に表示名は付けられません: " + positional.front());
         }
-        cl.m_action = given.count("open") != 0 ? Action::Open : given.count("list") != 0 ? Action::List : Action::Quit;
+        cl.m_action = given.count("open") != 0        ? Action::Open
+                      : given.count("list") != 0      ? Action::List
+                      : given.count("autostart") != 0 ? Action::Autostart
+                                                      : Action::Quit;
         return cl;
     }
     if (positional.size() != 1) {
@@ -388,6 +408,7 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
     const bool openHere = m_action == Action::Open && !displayAvailable(argc, argv);
     switch (m_action) {
     case Action::Run:
+    case Action::Autostart:
         return std::nullopt;
     case Action::Open:
         if (!openHere) {
@@ -396,10 +417,12 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
         break;
     case Action::Help:
         out(stdout, kHelp);
+        out(stdout, "\n" + dataPlaceLine());
         return kDone;
     case Action::Version:
         out(stdout, std::string(core::kTitle) + " バージョン " + std::to_string(core::kMajor) + "." +
                         std::to_string(core::kMinor) + "." + std::to_string(core::kRevision) + "\n");
+        out(stdout, dataPlaceLine());
         return kDone;
     case Action::Usage:
         return printUsage(m_error);

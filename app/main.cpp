@@ -2,15 +2,19 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QMessageBox>
 #include <QString>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "app/CommandLine.h"
 
 #include "core/Env.h"
 #include "core/State.h"
+#include "notify/DataFolder.h"
 #include "persist/ErrorReporter.h"
 #include "persist/OperationLog.h"
 #include "persist/Settings.h"
@@ -75,6 +79,17 @@ struct Program {
     Program() { link.form = &resident; }
 };
 
+// Tells why the program cannot start: on the terminal, and in a box where there is a screen.
+void tellStartFailure(const std::string& why) {
+    std::fprintf(stderr, "mayorin: %s\n", why.c_str());
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+        QMessageBox box(QMessageBox::Critical, QString::fromUtf8(core::kTitle), QString::fromStdString(why),
+                        QMessageBox::Ok);
+        box.exec();
+    }
+}
+
 // The program's directory without a trailing separator.
 std::string appDir() {
     QString dir = QCoreApplication::applicationDirPath();
@@ -92,6 +107,13 @@ int main(int argc, char* argv[]) {
     if (const auto status = command.runWithoutResident(argc, argv)) {
         return *status;
     }
+    // The package's log-in start runs for every account; it starts the program only for an account
+    // that has used it, whose data folder is there.
+    if (command.action() == app::CommandLine::Action::Autostart && app::kDataPlace == notify::DataPlace::AccountHome &&
+        !std::filesystem::is_directory(
+            notify::dataFolderOf("", app::kDataPlace, std::getenv("XDG_DATA_HOME"), std::getenv("HOME")))) {
+        return 0;
+    }
     // Before the application, so that a SIGTERM during start-up is not lost: it is handled once
     // the start-up has read the data file.
     const bool signalsInstalled = ui::SystemSignals::install();
@@ -108,10 +130,19 @@ int main(int argc, char* argv[]) {
         return *status;
     }
 
+    const std::string exeDir = appDir();
+    const notify::DataFolder data =
+        notify::openDataFolder(exeDir, app::kDataPlace, std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    if (!data.error.empty()) {
+        tellStartFailure(data.error);
+        return 1;
+    }
+
     Program program;
     ui::connectSessionEnd(program.resident, signalsInstalled);
 
-    program.resident.start(appDir());
+    program.st.ProgramDir = exeDir;
+    program.resident.start(data.path);
     if (!program.resident.hasEnded()) {
         ui::endOnLostDisplay(program.resident);
         // Reachable over the session bus once the data file is read; without a bus, or with

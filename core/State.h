@@ -88,8 +88,12 @@ struct State {
     // the resident tick moves it, together with their countdowns.
     ClockFrame Frame;
 
-    // Directory of the executable, without a trailing separator.
+    // Folder of the data file, the log folder and the lock, without a trailing separator: the
+    // directory of the executable, or the account's data folder in the Debian package.
     std::string AppDir;
+    // Directory of the executable, without a trailing separator; the chime and the help are looked
+    // for there first.
+    std::string ProgramDir;
 
     bool EntryWindowOpen = false;
     std::string NoticeWindowState;           // "作業中" open, "休業中" closed, empty before first open

@@ -25,6 +25,10 @@ if [ "${1:-}" = "--screens" ]; then
     # dunst: a real notification service for tests/ui/notice/notification-shot.sh.
     packages+=(x11-utils imagemagick dunst)
 fi
+# Only for building the Debian package: dpkg-shlibdeps for its Depends, lintian to check it.
+if [ "${1:-}" = "--package" ]; then
+    packages+=(dpkg-dev lintian)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

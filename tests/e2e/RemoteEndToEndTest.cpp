@@ -537,6 +537,17 @@ TEST(RemoteEndToEnd, busNameHeldElsewhereIsWaitedFor) {
     EXPECT_EQ(waiting.waitForEnd(), 0);
 }
 
+// A build from source keeps its data beside itself, which is always there: its log-in start starts
+// it as a plain start does.
+TEST(RemoteEndToEnd, logInStartOfASourceBuildStartsBesideTheProgram) {
+    Program program;
+    program.start({"--autostart"});
+    EXPECT_EQ(program.cli({"--quit"}).status, 0);
+    EXPECT_EQ(program.waitForEnd(), 0);
+    EXPECT_EQ(marked(program.log(), "▼起動　,").size(), 1u);
+    EXPECT_TRUE(fs::exists(program.dataFile()));
+}
+
 TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
     Program program; // not started: none of these reaches an instance
     const std::vector<std::vector<std::string>> usage = {
@@ -556,6 +567,8 @@ TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
         {"-timer", "0:05", "x"},                              // one dash: not a resident start
         {"-bogus"},                                           //
         {"--timer", "0:05", "--rest", "0:01", "x"},           // a rest without repeats
+        {"--autostart", "x"},                                 // the log-in start takes nothing
+        {"--autostart", "--list"},                            //
     };
     for (const auto& args : usage) {
         const Result r = program.cli(args);
@@ -578,7 +591,8 @@ TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
     }
     const Result version = program.cli({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "Mayorin。 バージョン 1.1.68\n");
+    EXPECT_EQ(version.out, "Mayorin。 バージョン 1.1.68\n予約とログの保存場所: " + program.dir().string() +
+                               "（プログラムと同じフォルダ）\n");
 
     // Qt's own options, with one dash or two, are no usage errors.
     for (const char* platform : {"-platform", "--platform"}) {

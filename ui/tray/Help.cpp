@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QString>
 
+#include "notify/DataFolder.h"
 #include "platform/MessagePresenter.h"
 
 namespace mayorin::ui {
@@ -14,7 +15,7 @@ constexpr const char* kHelpFileName = "Mayorin。ヘルプ.chm";
 } // namespace
 
 void openHelp(UiContext& ctx) {
-    const std::string path = ctx.env.st.AppDir + "/" + kHelpFileName;
+    const std::string path = notify::programFile(ctx.env.st.ProgramDir, kHelpFileName);
     // The viewer is looked for without waiting: the answer may come after this returns.
     ctx.help.open(path, [&ctx, path](bool opened) {
         if (opened) {

@@ -18,6 +18,7 @@ namespace mayorin::test {
 struct EntryProgram {
     EntryProgram() {
         st.AppDir = dir.path().toStdString();
+        st.ProgramDir = "/opt/mayorin"; // the help is not there
         core::fillWeekdayNames(st);
         core::hensu_kensuu(env);
         clock.set(2026, 12, 7, 9, 0, 0);

@@ -880,7 +880,7 @@ private slots:
         action("helupu02")->trigger();
         QApplication::setActiveWindow(w);
         QTest::keyClick(w, Qt::Key_F1);
-        QCOMPARE(p->help.opened, (std::vector<std::string>(2, p->st.AppDir + "/Mayorin。ヘルプ.chm")));
+        QCOMPARE(p->help.opened, (std::vector<std::string>(2, std::string("/opt/mayorin/Mayorin。ヘルプ.chm"))));
 
         // The version dialog is modal: answered here as soon as it shows.
         p->st.MessageMode = 6;

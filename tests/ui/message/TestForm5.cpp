@@ -129,6 +129,7 @@ private slots:
     void init() {
         h = std::make_unique<Harness>();
         h->t.st.AppDir = "/home/user/予定";
+        h->t.st.ProgramDir = "/home/user/予定";
     }
     void cleanup() { h.reset(); }
 

@@ -158,6 +158,7 @@ struct Program {
     Program() {
         core::fillWeekdayNames(st);
         st.AppDir = appDir.path().toStdString();
+        st.ProgramDir = "/opt/mayorin"; // the chime is not there
         core::hensu_kensuu(env);
     }
 

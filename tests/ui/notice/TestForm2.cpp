@@ -390,7 +390,7 @@ private slots:
     void soundStartsOnceAndRestartsOnlyAfterTwoSeconds() {
         QFETCH(int, stepsBeforeSecond);
         QFETCH(bool, restarts);
-        const std::string file = "File " + p->st.AppDir + "/Mayorin。音.wav";
+        const std::string file = "File /opt/mayorin/Mayorin。音.wav";
         const std::vector<std::string> start = {"Close", file, "Open", "Play"};
 
         p->addTimer("一");
@@ -433,7 +433,7 @@ private slots:
         p->step(3);
         // The cycle runs either way; only the playing depends on the switch.
         QCOMPARE(p->st.NoticeSoundCounter, std::int16_t(4));
-        const std::vector<std::string> played = {"Close", "File " + p->st.AppDir + "/Mayorin。音.wav", "Open", "Play"};
+        const std::vector<std::string> played = {"Close", "File /opt/mayorin/Mayorin。音.wav", "Open", "Play"};
         QCOMPARE(p->sound.steps, plays ? played : std::vector<std::string>{"Close"});
     }
 

@@ -637,7 +637,7 @@ void TestForm4::help() {
     QFETCH(bool, opens);
     QFETCH(QString, message);
     Rig r;
-    r.te.st.AppDir = r.appDir();
+    r.te.st.ProgramDir = r.appDir();
     const std::string path = r.appDir() + "/Mayorin。ヘルプ.chm";
     if (fileThere) {
         writeFile(path, "ITSF");
