@@ -386,10 +386,13 @@ TEST(EndToEnd, notifiedRowIsInTheDataFileBeforeAKill) {
 
 // A folder whose file system takes no locks (a network mount without its lock manager): the
 // program starts all the same and says once, on standard error and in the log, that the running
-// marker alone tells a second start, which then stops at the duplicate-start box.
+// marker alone tells a second start, which then stops at the duplicate-start box. A write under
+// way, for all it knows, is left alone.
 TEST(EndToEnd, folderThatTakesNoLocksStartsOnTheRunningMarker) {
     const fs::path dir = freshDir();
     Program program(dir);
+    const fs::path writing = dir / "Mayorin。保存.txt.tmp-k1LLed";
+    std::ofstream(writing) << "";
     const std::vector<std::string> noLocks = {"LD_PRELOAD=" MAYORIN_NO_LOCKS, "MAYORIN_NO_LOCKS_DIR=" + dir.string(),
                                               asanOptions("verify_asan_link_order=0"), runtimeDir(dir)};
     program.start("", noLocks);
@@ -416,6 +419,7 @@ TEST(EndToEnd, folderThatTakesNoLocksStartsOnTheRunningMarker) {
         << "one instance came up";
     EXPECT_EQ(lines[3].substr(lines[3].find(",,,")),
               ",,,フォルダーをロックできない," + dir.string() + ",エラー=ENOLCK,二重起動の確認=起動中の印,,");
+    EXPECT_TRUE(fs::exists(writing));
     fs::remove_all(dir);
 }
 
