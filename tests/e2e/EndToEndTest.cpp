@@ -403,10 +403,13 @@ TEST(EndToEnd, folderThatTakesNoLocksStartsOnTheRunningMarker) {
                          dir / "output-2.txt", dir / "output-2.txt");
     const std::string said =
         "Mayorin。: フォルダー「" + dir.string() + "」をロックできないため、二重起動は起動中の印だけで確かめます。\n";
-    EXPECT_TRUE(waitUntil([&] { return readFile(dir / "output-2.txt") == said; }));
+    // Offscreen, Qt says a word of its own as the box opens.
+    EXPECT_TRUE(waitUntil([&] { return readFile(dir / "output-2.txt").rfind(said, 0) == 0; }))
+        << readFile(dir / "output-2.txt");
     std::this_thread::sleep_for(1s * kSlowdown);
     EXPECT_EQ(waitForExit(second, 0ms), -1) << "waits at the box";
     killChild(second);
+    EXPECT_EQ(readFile(dir / "output-2.txt").find(said, 1), std::string::npos) << "said once";
 
     ASSERT_EQ(program.terminate(), 0);
     EXPECT_EQ(readFile(dir / "output.txt"), said);
