@@ -221,14 +221,6 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
 
     static const std::set<std::string> kWithValue = {"timer", "rest", "repeat", "at", "day", "date", "weekdays"};
     static const std::set<std::string> kFlags = {"open", "list", "quit", "help", "version", "once", "autostart"};
-    // The options QApplication and its platforms read.
-    static const std::set<std::string> kQtWithValue = {
-        "platform",        "platformpluginpath", "platformtheme", "plugin",
-        "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
-        "display",         "geometry",           "title",         "icon",
-        "style",           "stylesheet",         "name",          "visual",
-        "qmljsdebugger"};
-    static const std::set<std::string> kQtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
     std::map<std::string, std::string> given;
     std::vector<std::string> positional;
     auto fail = [&cl](std::string why) {
@@ -252,20 +244,21 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
             positional.push_back(a);
             continue;
         }
+        // Qt's own options, with one dash or two, are left for Qt, in the form Qt reads them.
+        if (const auto qt = platform::qtOptionAt(args, i)) {
+            if (qt->misspelt) {
+                const std::string asQtReadsIt = a.substr(0, a.find('=')) + (qt->value.empty() ? "" : " " + qt->value);
+                return fail("Qt のオプションは「=」を使わずに書きます: " + a + "（" + asQtReadsIt + "）");
+            }
+            i += qt->count - 1;
+            continue;
+        }
         const bool twoDashes = a[1] == '-';
         std::string name = a.substr(twoDashes ? 2 : 1);
         std::optional<std::string> inlineValue;
         if (const auto eq = name.find('='); eq != std::string::npos) {
             inlineValue = name.substr(eq + 1);
             name = name.substr(0, eq);
-        }
-        // Qt's own options, with one dash or two, are left for Qt.
-        if (kQtWithValue.count(name) != 0) {
-            i += inlineValue ? 0 : 1;
-            continue;
-        }
-        if (kQtFlags.count(name) != 0) {
-            continue;
         }
         if (!twoDashes) {
             const bool meant = kWithValue.count(name) != 0 || kFlags.count(name) != 0;

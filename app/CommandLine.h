@@ -32,8 +32,9 @@ public:
     static constexpr int kNoInstance = 3;
 
     // Reads argv. Qt's own options ("-platform", "--platform", "-session" and the like) are left
-    // for Qt; with nothing else but texts the program starts as it always has. Any other option
-    // with one dash is a usage error.
+    // for Qt; with nothing else but texts the program starts as it always has. One of them written
+    // with "=" where Qt reads none ("--platform=offscreen") is a usage error, as is any other
+    // option with one dash.
     static CommandLine parse(int argc, char* argv[]);
 
     Action action() const { return m_action; }

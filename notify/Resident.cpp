@@ -1,5 +1,6 @@
 #include "notify/Resident.h"
 
+#include <cstring>
 #include <string_view>
 
 #include "core/Calendar.h"
@@ -55,13 +56,31 @@ void ResidentController::formLoad(const std::string& exeDir) {
         using Outcome = persist::InstanceLock::Outcome;
         const std::string linkedFolder = persist::linkedDataFolder(st);
         std::string heldFolder;
-        if (m_lock.take(st.AppDir) != Outcome::Taken) {
-            heldFolder = st.AppDir;
-        } else if (!linkedFolder.empty() && m_linkedLock.take(linkedFolder) != Outcome::Taken) {
-            heldFolder = linkedFolder;
+        std::string unlockedFolder; // the first folder whose lock cannot tell
+        int unlockedError = 0;
+        const auto lock = [&](persist::InstanceLock& folderLock, const std::string& folder) {
+            const Outcome outcome = folderLock.take(folder);
+            if (outcome == Outcome::HeldElsewhere) {
+                heldFolder = folder;
+            } else if (outcome == Outcome::CannotTell && unlockedFolder.empty()) {
+                unlockedFolder = folder;
+                unlockedError = folderLock.cannotTellError();
+            }
+            return outcome != Outcome::HeldElsewhere;
+        };
+        if (lock(m_lock, st.AppDir) && !linkedFolder.empty()) {
+            lock(m_linkedLock, linkedFolder);
         }
         const bool heldElsewhere = !heldFolder.empty();
-        persist::registry1_F4(st, m_settings, m_dialog, m_env.errors, heldElsewhere);
+        if (!heldElsewhere && !unlockedFolder.empty()) {
+            // Said before the duplicate-start box that a set marker now shows, which it explains.
+            m_shell.sayOnStandardError("Mayorin。: フォルダー「" + unlockedFolder +
+                                       "」をロックできないため、二重起動は起動中の印だけで確かめます。");
+        }
+        persist::registry1_F4(st, m_settings, m_dialog, m_env.errors,
+                              heldElsewhere            ? Outcome::HeldElsewhere
+                              : unlockedFolder.empty() ? Outcome::Taken
+                                                       : Outcome::CannotTell);
         if (heldElsewhere) {
             // Whatever the answer, two live instances never write one data file.
             m_shell.handOverToRunningInstance(heldFolder);
@@ -71,11 +90,20 @@ void ResidentController::formLoad(const std::string& exeDir) {
         core::fillWeekdayNames(st);
         m_shell.messeiji(0);
         m_env.log.kiloku("▼起動　," + logStamp(m_env) + ",,,起動,Revision=" + revisionText() + ",,,,");
+        if (!unlockedFolder.empty()) {
+            const char* error = ::strerrorname_np(unlockedError);
+            m_env.log.kiloku("※ロック," + logStamp(m_env) + ",,,フォルダーをロックできない," + unlockedFolder +
+                             ",エラー=" + (error != nullptr ? error : std::to_string(unlockedError)) +
+                             ",二重起動の確認=起動中の印,,");
+        }
         core::hensu_kensuu(m_env);
         // Rows read without a stored due second are stamped on the clock as the first tick finds it.
         st.Frame.move(m_env.clock);
-        // Holding the lock, this instance is the only one that could own them.
-        persist::removeLeftoverTemporaries(st);
+        // Holding the lock, this instance is the only one that could own them; without it they
+        // may be another instance's writes under way.
+        if (unlockedFolder.empty()) {
+            persist::removeLeftoverTemporaries(st);
+        }
         // A read that stopped on an error leaves tables that do not hold what the file holds:
         // the end then leaves the file as it is.
         st.DataFileRead = persist::yomikomi01(m_env);

@@ -49,6 +49,8 @@ public:
     // show its entry window, then ends this process at once, with nothing read, saved, logged or
     // cleared.
     virtual void handOverToRunningInstance(const std::string& heldFolder) = 0;
+    // Writes one line of the program's own words on standard error.
+    virtual void sayOnStandardError(const std::string& line) = 0;
     // Enables or disables the 200 ms tick.
     virtual void setTickEnabled(bool enabled) = 0;
 };
@@ -67,7 +69,9 @@ public:
 
     // Start-up, with the directory of the executable. The program folder's lock is taken first
     // and kept for the life of the controller: a start that finds it held by a live instance
-    // shows the duplicate-start box and hands over to that instance, whatever the answer.
+    // shows the duplicate-start box and hands over to that instance, whatever the answer. Where
+    // the folder takes no lock, the running marker decides alone, and the start says so once on
+    // standard error and in the log.
     // "Form_Load F4".
     void formLoad(const std::string& exeDir);
     // Lets the program folder's lock go, once the end has written everything.

@@ -15,9 +15,14 @@ public:
     enum class Outcome {
         Taken,         // this process holds the lock now (or already held it)
         HeldElsewhere, // a live instance holds it, or its lock file cannot be opened at all
+        CannotTell,    // the folder takes no lock (a network mount without its lock manager, say):
+                       // nothing tells a live instance from none
     };
 
-    InstanceLock() = default;
+    // The call that locks a descriptor, flock's: 0, or -1 with errno set.
+    using LockCall = int (*)(int fd, int operation);
+
+    explicit InstanceLock(LockCall lock = nullptr);
     // Releases the lock.
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
@@ -28,18 +33,23 @@ public:
     // holder's process id), so a start under another account can see that it is held. A lock file
     // that exists but cannot be opened belongs to someone else and counts as held. The folder is
     // locked too, so a start that the folder takes no lock file from locks the folder alone and
-    // still meets the others; where neither can be opened or locked, the lock counts as held. The
-    // descriptors are not inherited by child processes.
+    // still meets the others. Only a lock that another holds counts as held; where the lock cannot
+    // be taken for any other reason, the answer is CannotTell and nothing is kept. The descriptors
+    // are not inherited by child processes.
     Outcome take(const std::string& folder);
     // Lets the lock go: the end, once nothing more is written.
     void release();
+    // The errno of the failure behind the last CannotTell (ENOLCK, EBADF, ...).
+    int cannotTellError() const { return m_cannotTellError; }
 
     // The process id the holder of folder's lock wrote into the lock file, when there is one.
     static std::optional<long> holderPid(const std::string& folder);
 
 private:
+    LockCall m_lockCall;
     int m_fd = -1;       // the lock file, or the folder when it takes no lock file
     int m_folderFd = -1; // the folder as well, beside the lock file
+    int m_cannotTellError = 0;
 };
 
 // Where the lock file of a folder is.

@@ -254,9 +254,10 @@ void Settings::deleteAll() {
 }
 
 void registry1_F4(core::State& st, Settings& settings, MessageDialogHost& dialog, platform::ErrorSink& errors,
-                  bool heldElsewhere) {
+                  InstanceLock::Outcome folderLock) {
     core::guarded(errors, kRegistry1Location, [&] {
-        if (heldElsewhere) {
+        using Outcome = InstanceLock::Outcome;
+        if (folderLock == Outcome::HeldElsewhere) {
             // A live instance runs on this folder's data file. The marker is that user's, and
             // this start's answer does not change it.
             st.MessageMode = 6;
@@ -264,8 +265,12 @@ void registry1_F4(core::State& st, Settings& settings, MessageDialogHost& dialog
             return;
         }
         // Nobody holds the folder: a marker still set only says the last run did not end
-        // normally, and the start goes on as after a normal end.
-        settings.testAndSetRunningMarker(st.AppDir);
+        // normally, and the start goes on as after a normal end. A folder that takes no lock
+        // leaves the marker as the only sign of another instance.
+        if (settings.testAndSetRunningMarker(st.AppDir) && folderLock == Outcome::CannotTell) {
+            st.MessageMode = 6;
+            dialog.showMessageDialog();
+        }
     });
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/State.h"
+#include "persist/InstanceLock.h"
 #include "persist/WindowHooks.h"
 #include "platform/ErrorSink.h"
 #include "platform/SettingsBackend.h"
@@ -72,11 +73,12 @@ private:
 };
 
 // The duplicate-start check of the resident window's load, once the folder's lock was tried:
-// only a live instance holding it (heldElsewhere) shows the message dialog in its duplicate-start
+// a live instance holding it (HeldElsewhere) shows the message dialog in its duplicate-start
 // content (MessageMode 6), and the marker is then left alone. Otherwise the marker is set when
-// empty; a marker still set only says the last run did not end normally, and the start goes on
-// quietly. "registry1_F4 F4".
+// empty. Where the lock was taken, a marker still set only says the last run did not end normally,
+// and the start goes on quietly; where the lock cannot tell, the marker decides alone: set, it
+// shows the duplicate-start content too. "registry1_F4 F4".
 void registry1_F4(core::State& st, Settings& settings, MessageDialogHost& dialog, platform::ErrorSink& errors,
-                  bool heldElsewhere);
+                  InstanceLock::Outcome folderLock);
 
 } // namespace mayorin::persist

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <set>
 #include <string_view>
 #include <thread>
 
@@ -92,14 +93,32 @@ bool sameName(std::string_view a, std::string_view b) {
     });
 }
 
+// The arguments after the program's name.
+std::vector<std::string> argumentsOf(int argc, char** argv) {
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+// Each of Qt's options on the command line, in order.
+template <class Each> void forEachQtOption(int argc, char** argv, Each&& each) {
+    const std::vector<std::string> args = argumentsOf(argc, argv);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (const auto option = qtOptionAt(args, i)) {
+            if (!option->misspelt) {
+                each(*option);
+            }
+            i += option->count - 1;
+        }
+    }
+}
+
 // The names of the platform plugins in the folders Qt looks in, read from their metadata
 // without loading them; nothing when the command line names a folder of its own.
 std::optional<std::vector<std::string>> installedPlatforms(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "-platformpluginpath" || arg == "--platformpluginpath") {
-            return std::nullopt;
-        }
+    bool ownFolder = false;
+    forEachQtOption(argc, argv,
+                    [&](const QtOption& option) { ownFolder = ownFolder || option.name == "platformpluginpath"; });
+    if (ownFolder) {
+        return std::nullopt;
     }
     QStringList folders;
     if (const QString own = qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH"); !own.isEmpty()) {
@@ -126,6 +145,51 @@ std::optional<std::vector<std::string>> installedPlatforms(int argc, char** argv
 }
 
 } // namespace
+
+std::optional<QtOption> qtOptionAt(const std::vector<std::string>& args, std::size_t i) {
+    // The options of QCoreApplication, QGuiApplication, QApplication and the X11 platform (whose
+    // -geometry, -title and -icon Qt reads as its own on X11 only).
+    static const std::set<std::string, std::less<>> kWithValue = {
+        "platform",        "platformpluginpath", "platformtheme", "plugin",
+        "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+        "display",         "geometry",           "title",         "icon",
+        "style",           "stylesheet",         "name",          "visual",
+        "qmljsdebugger"};
+    // The ones of them Qt also reads as "-name=value".
+    static const std::set<std::string, std::less<>> kWithValueAfterEquals = {"style", "stylesheet", "qmljsdebugger"};
+    static const std::set<std::string, std::less<>> kFlags = {"reverse", "widgetcount", "nograb",
+                                                              "dograb",  "sync",        "testability"};
+    const std::string_view arg = args.at(i);
+    if (arg.size() < 2 || arg[0] != '-') {
+        return std::nullopt;
+    }
+    // Qt drops one dash of two, and compares the whole rest.
+    std::string_view name = arg.substr(arg[1] == '-' ? 2 : 1);
+    std::optional<std::string_view> afterEquals;
+    if (const auto eq = name.find('='); eq != std::string_view::npos) {
+        afterEquals = name.substr(eq + 1);
+        name = name.substr(0, eq);
+    }
+    QtOption option;
+    option.name = std::string(name);
+    if (kFlags.count(name) != 0) {
+        option.misspelt = afterEquals.has_value();
+        return option;
+    }
+    if (kWithValue.count(name) == 0) {
+        return std::nullopt;
+    }
+    if (afterEquals) {
+        option.value = std::string(*afterEquals);
+        option.misspelt = kWithValueAfterEquals.count(name) == 0;
+        return option;
+    }
+    if (i + 1 < args.size()) {
+        option.count = 2;
+        option.value = args[i + 1];
+    }
+    return option;
+}
 
 std::string platformForSession(const SessionFacts& facts) {
     if (!facts.qpaPlatform.empty() || !facts.platformArgument.empty() || !isWayland(facts)) {
@@ -189,16 +253,13 @@ std::string unusablePlatform(const SessionFacts& facts, const std::string& chose
 
 SessionFacts sessionFacts(int argc, char** argv) {
     SessionFacts facts{env("QT_QPA_PLATFORM"), env("XDG_SESSION_TYPE"), env("WAYLAND_DISPLAY"), env("DISPLAY")};
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        // Qt takes its options with one dash or two, and the value as the next argument.
-        if ((arg == "-platform" || arg == "--platform") && i + 1 < argc) {
-            facts.platformArgument = argv[i + 1];
+    forEachQtOption(argc, argv, [&](const QtOption& option) {
+        if (option.count == 2 && option.name == "platform") {
+            facts.platformArgument = option.value;
+        } else if (option.count == 2 && option.name == "display") {
+            facts.display = option.value;
         }
-        if ((arg == "-display" || arg == "--display") && i + 1 < argc) {
-            facts.display = argv[i + 1];
-        }
-    }
+    });
     // A DISPLAY whose X server has gone (a session that ended, a forwarding that was closed) would
     // make Qt's X11 platform abort.
     facts.xServerThere = facts.display.empty() || xServerTakesConnections(facts.display);

@@ -1,10 +1,26 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace mayorin::platform {
+
+// One of the options Qt reads from the command line itself (the application, its widgets and the
+// X11 platform), as Qt reads it: with one dash or two, and its value, if it takes one, as the next
+// argument.
+struct QtOption {
+    std::string name{};    // without its dashes: "platform"
+    std::string value{};   // "" for a flag
+    std::size_t count = 1; // the arguments it takes: itself, and its value when it is there
+    bool misspelt = false; // "--platform=offscreen": Qt reads no value after "=" for this option,
+                           // nor any for a flag, and would pass the argument on unread
+};
+
+// The Qt option that begins at args[i], or nothing when args[i] is not one of Qt's. The one place
+// that knows which arguments are Qt's.
+std::optional<QtOption> qtOptionAt(const std::vector<std::string>& args, std::size_t i);
 
 // What decides the Qt platform the program asks for.
 struct SessionFacts {
@@ -31,7 +47,7 @@ std::string platformForSession(const SessionFacts& facts);
 std::string unusablePlatform(const SessionFacts& facts, const std::string& chosen,
                              const std::vector<std::string>& installed);
 
-// The facts of this process: its environment, the -platform and -display of its command line,
+// The facts of this process: its environment, the platform and display its command line asks Qt for,
 // and whether the compositor and the X server they name are there.
 SessionFacts sessionFacts(int argc, char** argv);
 

@@ -100,6 +100,14 @@ fs::path freshDir() {
     return mayorin::e2e::freshDir("mayorin-e2e");
 }
 
+// The private runtime folder a desktop session gives every program (Qt speaks up without one), in
+// dir, as an environment entry.
+std::string runtimeDir(const fs::path& dir) {
+    fs::create_directory(dir / "runtime");
+    fs::permissions(dir / "runtime", fs::perms::owner_all);
+    return "XDG_RUNTIME_DIR=" + (dir / "runtime").string();
+}
+
 fs::path logFile(const fs::path& dir, const year_month_day& ymd) {
     const std::string y = std::to_string(int(ymd.year()));
     const std::string m = std::to_string(unsigned(ymd.month()));
@@ -277,7 +285,7 @@ TEST(EndToEnd, startsInAnEmptyFolderAndEndsCleanly) {
     const fs::path dir = freshDir();
     Program program(dir);
     const LocalNow now = localNow();
-    program.start();
+    program.start("", {runtimeDir(dir)});
     const fs::path log = logFile(dir, now.ymd);
     for (int i = 0; i < 250 && readFile(log).empty(); ++i) {
         std::this_thread::sleep_for(20ms);
@@ -295,6 +303,7 @@ TEST(EndToEnd, startsInAnEmptyFolderAndEndsCleanly) {
     EXPECT_EQ(lines[2].substr(0, lines[2].find(',') + 1), "▼起動　,");
     EXPECT_EQ(lines[3].substr(0, lines[3].find(',') + 1), "□書込　,");
     EXPECT_EQ(lines[4].substr(lines[4].find(",,,")), ",,,終了,Revision=68,レジストリ=0,エラー回数=0,,");
+    EXPECT_EQ(readFile(dir / "output.txt"), "") << "a start says nothing but the program's own words";
     fs::remove_all(dir);
 }
 
@@ -372,6 +381,48 @@ TEST(EndToEnd, notifiedRowIsInTheDataFileBeforeAKill) {
     EXPECT_EQ(readFile(dataFile), alarm.after);
     EXPECT_FALSE(logHas(dir, "□書込")) << "the write after a notice is not logged";
     EXPECT_FALSE(logHas(dir, "▲終了"));
+    fs::remove_all(dir);
+}
+
+// A folder whose file system takes no locks (a network mount without its lock manager): the
+// program starts all the same and says once, on standard error and in the log, that the running
+// marker alone tells a second start, which then stops at the duplicate-start box. A write under
+// way, for all it knows, is left alone.
+TEST(EndToEnd, folderThatTakesNoLocksStartsOnTheRunningMarker) {
+    const fs::path dir = freshDir();
+    Program program(dir);
+    const fs::path writing = dir / "Mayorin。保存.txt.tmp-k1LLed";
+    std::ofstream(writing) << "";
+    const std::vector<std::string> noLocks = {"LD_PRELOAD=" MAYORIN_NO_LOCKS, "MAYORIN_NO_LOCKS_DIR=" + dir.string(),
+                                              asanOptions("verify_asan_link_order=0"), runtimeDir(dir)};
+    program.start("", noLocks);
+    ASSERT_TRUE(waitUntil([&] { return logHas(dir, "※ロック,"); })) << readFile(dir / "output.txt");
+    EXPECT_EQ(runningMarker(dir), "運転中");
+
+    pid_t second = spawn({(dir / "mayorin").string()}, programEnvironment(dir, {"QT_QPA_PLATFORM=offscreen"}, noLocks),
+                         dir / "output-2.txt", dir / "output-2.txt");
+    const std::string said =
+        "Mayorin。: フォルダー「" + dir.string() + "」をロックできないため、二重起動は起動中の印だけで確かめます。\n";
+    // Offscreen, Qt says a word of its own as the box opens.
+    EXPECT_TRUE(waitUntil([&] { return readFile(dir / "output-2.txt").rfind(said, 0) == 0; }))
+        << readFile(dir / "output-2.txt");
+    std::this_thread::sleep_for(1s * kSlowdown);
+    EXPECT_EQ(waitForExit(second, 0ms), -1) << "waits at the box";
+    killChild(second);
+    EXPECT_EQ(readFile(dir / "output-2.txt").find(said, 1), std::string::npos) << "said once";
+
+    ASSERT_EQ(program.terminate(), 0);
+    EXPECT_EQ(readFile(dir / "output.txt"), said);
+    const std::vector<std::string> lines = logLines(dir);
+    std::vector<std::string> marks;
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        marks.push_back(lines[i].substr(0, lines[i].find(',') + 1));
+    }
+    ASSERT_EQ(marks, (std::vector<std::string>{"▼起動　,", "※ロック,", "□書込　,", "▲終了　,"}))
+        << "one instance came up";
+    EXPECT_EQ(lines[3].substr(lines[3].find(",,,")),
+              ",,,フォルダーをロックできない," + dir.string() + ",エラー=ENOLCK,二重起動の確認=起動中の印,,");
+    EXPECT_TRUE(fs::exists(writing));
     fs::remove_all(dir);
 }
 

@@ -600,6 +600,11 @@ TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
         EXPECT_EQ(noInstance.status, 3) << platform;
         EXPECT_EQ(noInstance.err, kNotRunning);
     }
+    // Written with "=", which Qt does not read, it would never reach Qt.
+    const Result equals = program.cli({"--platform=offscreen"});
+    EXPECT_EQ(equals.status, 2);
+    EXPECT_EQ(equals.err.substr(0, equals.err.find('\n') + 1),
+              "mayorin: Qt のオプションは「=」を使わずに書きます: --platform=offscreen（--platform offscreen）\n");
     // Only a start needs a display.
     const Result openWithoutDisplay = program.cli({"--open"});
     EXPECT_EQ(openWithoutDisplay.status, 3);

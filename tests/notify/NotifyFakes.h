@@ -66,6 +66,7 @@ public:
     void handOverToRunningInstance(const std::string& heldFolder) override {
         calls.push_back("handOverToRunningInstance " + heldFolder);
     }
+    void sayOnStandardError(const std::string& line) override { calls.push_back("sayOnStandardError " + line); }
     void setTickEnabled(bool enabled) override {
         tickEnabled = enabled;
         calls.push_back(std::string("setTickEnabled ") + (enabled ? "true" : "false"));

@@ -210,20 +210,24 @@ TEST(Settings, StartUpMessageOfThisRelease) {
     EXPECT_NE(s.messageHidden(), 0);
 }
 
-// A live instance holding the program folder decides a second start, not a marker left behind.
+// A live instance holding the program folder decides a second start, not a marker left behind;
+// where the folder's lock cannot tell, the marker decides alone.
 TEST(Settings, StartDecidedByTheFolderLockAndTheMarker) {
+    using Outcome = InstanceLock::Outcome;
     struct Case {
         const char* name;
-        bool heldElsewhere;
+        Outcome folderLock;
         const char* markerBefore;
         std::vector<int> dialogModes;
         const char* markerAfter;
     };
     const std::vector<Case> cases = {
-        {"free, empty: first start", false, "", {}, "運転中"},
-        {"free, set: after a crash", false, "運転中", {}, "運転中"},
-        {"held, empty: another HOME", true, "", {6}, ""},
-        {"held, set: second start", true, "運転中", {6}, "運転中"},
+        {"free, empty: first start", Outcome::Taken, "", {}, "運転中"},
+        {"free, set: after a crash", Outcome::Taken, "運転中", {}, "運転中"},
+        {"held, empty: another HOME", Outcome::HeldElsewhere, "", {6}, ""},
+        {"held, set: second start", Outcome::HeldElsewhere, "運転中", {6}, "運転中"},
+        {"no lock, empty: first start", Outcome::CannotTell, "", {}, "運転中"},
+        {"no lock, set: second start or after a crash", Outcome::CannotTell, "運転中", {6}, "運転中"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -235,7 +239,7 @@ TEST(Settings, StartDecidedByTheFolderLockAndTheMarker) {
         Dialog dialog(st);
         test::RecordingErrors errors;
 
-        registry1_F4(st, s, dialog, errors, c.heldElsewhere);
+        registry1_F4(st, s, dialog, errors, c.folderLock);
         EXPECT_EQ(dialog.modes, c.dialogModes);
         EXPECT_EQ(backend.get("form4", "/opt/mayorin", "?"), c.markerAfter);
         EXPECT_TRUE(errors.reports.empty());
@@ -257,7 +261,7 @@ TEST(Settings, StoreFailureInTheMarkerCheckIsReported) {
     core::State st;
     Dialog dialog(st);
     test::RecordingErrors errors;
-    registry1_F4(st, s, dialog, errors, false);
+    registry1_F4(st, s, dialog, errors, InstanceLock::Outcome::Taken);
     ASSERT_EQ(errors.reports.size(), 1u);
     EXPECT_EQ(errors.reports[0].location, "registry1_F4 F4");
     EXPECT_EQ(errors.reports[0].code, 75);

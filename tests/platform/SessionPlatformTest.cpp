@@ -87,5 +87,38 @@ TEST(SessionPlatformTest, NoUsableScreenIsToldInsteadOfAborting) {
     }
 }
 
+// Qt's options as Qt reads them: with one dash or two, the value as the next argument; "=" only
+// where Qt reads it.
+TEST(SessionPlatformTest, QtOptionsAreTheOnesQtReads) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string said; // name, value, count, "misspelt"; "" when not Qt's
+    };
+    const std::vector<Case> cases = {
+        {{"-platform", "offscreen"}, "platform offscreen 2"},
+        {{"--platform", "offscreen"}, "platform offscreen 2"},
+        {{"--platform=offscreen"}, "platform offscreen 1 misspelt"},
+        {{"-platform=offscreen"}, "platform offscreen 1 misspelt"},
+        {{"-platform"}, "platform  1"}, // no value: Qt reads none
+        {{"-display", "-x"}, "display -x 2"},
+        {{"-style=fusion"}, "style fusion 1"},
+        {{"--stylesheet=a.qss"}, "stylesheet a.qss 1"},
+        {{"-reverse"}, "reverse  1"},
+        {{"--reverse=1"}, "reverse  1 misspelt"},
+        {{"---platform", "offscreen"}, ""},
+        {{"-platforms", "offscreen"}, ""},
+        {{"--timer", "0:05"}, ""},
+        {{"platform"}, ""},
+        {{"-"}, ""},
+    };
+    for (const auto& c : cases) {
+        const auto option = qtOptionAt(c.args, 0);
+        const std::string said = option ? option->name + " " + option->value + " " + std::to_string(option->count) +
+                                              (option->misspelt ? " misspelt" : "")
+                                        : "";
+        EXPECT_EQ(said, c.said) << c.args.front();
+    }
+}
+
 } // namespace
 } // namespace mayorin::platform

@@ -1,5 +1,6 @@
 #include "ui/tray/Form4.h"
 
+#include <cstdio>
 #include <string_view>
 
 #include <QAction>
@@ -315,6 +316,10 @@ void Form4::handOverToRunningInstance(const std::string& heldFolder) {
         openEntryWindowOf(QDBusConnection::sessionBus(), *holder);
     }
     m_ctx.process.terminateNow();
+}
+
+void Form4::sayOnStandardError(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 void Form4::showMessageDialog() {

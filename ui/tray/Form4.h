@@ -80,6 +80,7 @@ public:
     void endProcess() override;
     void setTickEnabled(bool enabled) override;
     void handOverToRunningInstance(const std::string& heldFolder) override;
+    void sayOnStandardError(const std::string& line) override;
 
     // persist::ResidentHost: the close happens once the current event has been handled.
     void requestClose() override;

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QStyleHints>
 #include <QtWidgets/private/qsystemtrayicon_p.h>
+#include <qpa/qplatformnativeinterface.h>
 
 #include "ui/tray/StatusNotifier.h"
 #include "ui/tray/StatusNotifierItem.h"
@@ -24,11 +25,19 @@ __attribute__((no_sanitize("vptr"))) void keepEmbedded(QSystemTrayIcon* icon) {
     d->qpa_sys = nullptr;
 }
 
+// Whether the platform has old-style trays at all: only then does its native interface tell when a
+// tray comes or goes (X11). The toolkit's icon, once shown, listens for that without asking; on a
+// platform without it (offscreen, native Wayland) the toolkit would complain on standard error.
+bool platformHasOldStyleTrays() {
+    const QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
+    return native != nullptr && native->metaObject()->indexOfSignal("systemTrayWindowChanged(QScreen*)") >= 0;
+}
+
 } // namespace
 
 TrayIcon::TrayIcon(const QIcon& icon, const QString& tip, QMenu* menu, QObject* parent)
     : QObject(parent), m_icon(icon), m_tip(tip), m_menu(menu), m_embedded(new QSystemTrayIcon(this)),
-      m_watch(new StatusNotifierWatch(this)) {
+      m_watch(new StatusNotifierWatch(this)), m_oldStyleTrays(platformHasOldStyleTrays()) {
     keepEmbedded(m_embedded);
     m_embedded->setObjectName(QStringLiteral("tasuku_aicon"));
     m_embedded->setIcon(icon);
@@ -72,7 +81,7 @@ void TrayIcon::apply() {
     } else if (!item && m_item) {
         m_item.reset();
     }
-    m_embedded->setVisible(m_shown && !m_statusNotifier);
+    m_embedded->setVisible(m_shown && !m_statusNotifier && m_oldStyleTrays);
 }
 
 void TrayIcon::embeddedActivated(QSystemTrayIcon::ActivationReason reason) {

@@ -26,8 +26,9 @@ class StatusNotifierWatch;
 //   window. The menu shown by the first press takes the second one, so a second left press within
 //   the double-click interval, at the icon or where the first press was, counts as the double
 //   click: the menu closes and the entry window opens.
-// - status-notifier panel: a left click opens the entry window (the panel sends no double click);
-//   the panel shows the menu itself on a right click.
+// - status-notifier panel: the panel's "Activate" opens the entry window (KDE Plasma and
+//   xfce4-panel send it on a left click, GNOME's AppIndicator extension on a double click); the
+//   panel shows the menu itself.
 class TrayIcon final : public QObject {
     Q_OBJECT
 
@@ -52,7 +53,7 @@ public:
     void setStatusNotifierHost(bool present);
 
 Q_SIGNALS:
-    // A double click in an old-style tray, a left click on a status-notifier panel.
+    // A double click in an old-style tray, "Activate" from a status-notifier panel.
     void entryWindowAsked();
 
 protected:
@@ -75,6 +76,7 @@ private:
     std::unique_ptr<StatusNotifierItem> m_item;
     bool m_shown = false;
     bool m_statusNotifier = false;
+    const bool m_oldStyleTrays; // the platform embeds icons in old-style trays
 
     QElapsedTimer m_lastPress; // the last left press that showed the menu, or the last double click
     QPoint m_lastPressAt;

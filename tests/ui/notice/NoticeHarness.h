@@ -105,6 +105,7 @@ public:
     void closeOtherWindows() override {}
     void endProcess() override {}
     void handOverToRunningInstance(const std::string&) override {}
+    void sayOnStandardError(const std::string&) override {}
     void setTickEnabled(bool) override {}
 };
 
