@@ -244,6 +244,7 @@ void TestStatusNotifierTray::cleanupTestCase() {
 // click (ContextMenu) is left to the panel, which draws the menu itself.
 void TestStatusNotifierTray::leftClickOpensEntryWindow() {
     test::Rig rig;
+    rig.te.st.ProgramDir = rig.appDir(); // where the help is looked for
     ui::Form4& form = *rig.form;
     ui::UiContext& ctx = rig.ctx;
     test::TestEnv& te = rig.te;
