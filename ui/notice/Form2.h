@@ -11,6 +11,7 @@ void openNoticeWindow(UiContext& ctx);
 // Closes it by program if it is open, running its closing steps.
 void closeNoticeWindow(UiContext& ctx);
 // Its list: insert at the top, append at the end, select item 0. Nothing when it is not open.
+// A line inserted at the top is a new notice: the window comes forward with it.
 void insertNoticeLine(UiContext& ctx, const std::string& line);
 void appendNoticeLine(UiContext& ctx, const std::string& line);
 void selectTopNotice(UiContext& ctx);
