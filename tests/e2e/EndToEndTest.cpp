@@ -509,7 +509,8 @@ std::vector<std::string> xdotool(const std::string& display, std::vector<std::st
     return split(capture(args, {"DISPLAY=" + display}), '\n');
 }
 
-// A desktop on the X server of display: openbox, and trayer with panelArgs; ended with the test.
+// A desktop on the X server of display: openbox, and trayer with panelArgs (none without them);
+// ended with the test.
 class Desktop {
 public:
     Desktop(const std::string& display, std::vector<std::string> panelArgs) {
@@ -522,9 +523,11 @@ public:
         env.push_back("DISPLAY=" + display);
         m_wm = spawn({"/usr/bin/openbox", "--sm-disable"}, env, "/dev/null", "/dev/null");
         std::this_thread::sleep_for(1s);
-        panelArgs.insert(panelArgs.begin(), "/usr/bin/trayer");
-        m_panel = spawn(panelArgs, env, "/dev/null", "/dev/null");
-        std::this_thread::sleep_for(1s); // the panel takes its place on the screen
+        if (!panelArgs.empty()) {
+            panelArgs.insert(panelArgs.begin(), "/usr/bin/trayer");
+            m_panel = spawn(panelArgs, env, "/dev/null", "/dev/null");
+            std::this_thread::sleep_for(1s); // the panel takes its place on the screen
+        }
     }
     ~Desktop() {
         killChild(m_panel);
@@ -641,6 +644,109 @@ TEST(EndToEnd, noticeStoredAboveTheScreenOpensBelowATopPanel) {
     EXPECT_EQ(form2.substr(0, form2.find("\n\n")), "[form2]\nHeight=3645\nLeft%20%20=0\nTop%20%20%20=390\n"
                                                    "Width%20=9390\nWindowState=0")
         << "26 pixels of panel are 390 twips";
+    fs::remove_all(dir);
+}
+
+// Under openbox with two workspaces, while the user types into another program (xev, which prints
+// the keys it gets): the notice window shows on top without taking the keyboard. When a second
+// notice comes while the user works on the other workspace, in a window that is itself kept on top
+// and stands above the notice window, the notice window follows to that workspace and rises above
+// it, and the keys still go where the user types. A click gives the notice window the keyboard.
+TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
+    for (const char* tool :
+         {XServer::kXvfb, "/usr/bin/openbox", kXdotool, "/usr/bin/xev", "/usr/bin/xprop", "/usr/bin/wmctrl"}) {
+        if (!fs::exists(tool)) {
+            GTEST_SKIP() << tool << " is not installed (Debian packages xvfb, openbox, xdotool, x11-utils, wmctrl)";
+        }
+    }
+    XServer x;
+    ASSERT_TRUE(x.running()) << "Xvfb did not start";
+    const Desktop desktop(x.display, {});
+    const auto xdo = [&](const std::vector<std::string>& args) { return xdotool(x.display, args).at(0); };
+    xdo({"set_num_desktops", "2"});
+    ASSERT_TRUE(waitUntil([&] { return xdo({"get_num_desktops"}) == "2"; }, 5s));
+
+    const fs::path dir = freshDir();
+    const fs::path typed = dir / "typed.txt";
+    pid_t typist =
+        spawn({"/usr/bin/xev", "-name", "typist", "-event", "keyboard"}, {"DISPLAY=" + x.display}, typed, "/dev/null");
+    std::string holder;
+    ASSERT_TRUE(waitUntil([&] { return !(holder = xdo({"search", "--onlyvisible", "--name", "typist"})).empty(); }));
+    xdo({"windowactivate", "--sync", holder});
+    // What the user types goes to the window that has the keyboard; xev prints each key it gets.
+    const auto typedReachesTheTypist = [&](const std::string& key, const std::string& keysym) {
+        const std::size_t before = readFile(typed).size();
+        xdo({"key", key});
+        return waitUntil([&] { return readFile(typed).find(keysym, before) != std::string::npos; }, 5s);
+    };
+    ASSERT_TRUE(typedReachesTheTypist("a", "(keysym 0x61, a)")) << readFile(typed);
+
+    // Two notices: the second comes once the user is on the other workspace.
+    const LocalNow now = localNow();
+    const long long first = now.stamp + 3 * kSlowdown;
+    const long long second = first + 6 * kSlowdown;
+    std::ofstream(dir / "Mayorin。保存.txt", std::ios::binary)
+        << DueAlarm::file({{"2", "0", "二つ目", "00", "00", "", "", "", sp(second)},
+                           {"2", "0", "一つ目", "00", "00", "", "", "", sp(first)}});
+    Program program(dir);
+    program.start(x.display);
+    std::string notice;
+    ASSERT_TRUE(waitUntil([&] {
+        return !(notice = xdo({"search", "--onlyvisible", "--name", "Mayorin。お知らせ"})).empty();
+    })) << readFile(dir / "output.txt");
+    std::this_thread::sleep_for(500ms); // the window manager has taken the window in
+    EXPECT_EQ(xdo({"getactivewindow"}), holder) << "the notice took the keyboard";
+    EXPECT_TRUE(typedReachesTheTypist("b", "(keysym 0x62, b)")) << readFile(typed);
+    EXPECT_EQ(xdo({"get_desktop_for_window", notice}), "0");
+
+    // The user goes to the other workspace and types into a window kept on top there.
+    xdo({"set_desktop_for_window", holder, "1"});
+    xdo({"set_desktop", "1"});
+    ASSERT_TRUE(waitUntil([&] { return xdo({"get_desktop"}) == "1"; }, 5s));
+    capture({"/usr/bin/wmctrl", "-i", "-r", holder, "-b", "add,above"}, {"DISPLAY=" + x.display});
+    xdo({"windowactivate", "--sync", holder});
+    // The windows from the bottom up, as the window manager stacks them: "0x400001, 0x600006".
+    const auto stacking = [&] {
+        const std::string line =
+            capture({"/usr/bin/xprop", "-root", "_NET_CLIENT_LIST_STACKING"}, {"DISPLAY=" + x.display});
+        std::vector<long> ids;
+        for (std::size_t at = line.find("0x"); at != std::string::npos; at = line.find("0x", at + 2)) {
+            ids.push_back(std::stol(line.substr(at), nullptr, 16));
+        }
+        return ids;
+    };
+    const long holderId = std::stol(holder);
+    const long noticeId = std::stol(notice);
+    ASSERT_EQ(stacking(), (std::vector<long>{noticeId, holderId})) << "the typist stands above the notice window";
+    const auto notices = [&] {
+        const std::vector<std::string> lines = logLines(dir);
+        return std::count_if(lines.begin(), lines.end(),
+                             [](const std::string& l) { return l.rfind("♪予時刻,", 0) == 0; });
+    };
+    ASSERT_EQ(notices(), 1) << "the second notice came before the user was on the other workspace";
+
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return xdo({"get_desktop_for_window", notice}) == "1";
+        },
+        20s))
+        << "the notice window stays on the workspace it was opened on\n"
+        << readFile(dir / "output.txt");
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return stacking() == std::vector<long>{holderId, noticeId};
+        },
+        5s))
+        << "the notice window stays below the typist";
+    EXPECT_EQ(xdo({"getactivewindow"}), holder) << "the notice took the keyboard";
+    EXPECT_TRUE(typedReachesTheTypist("c", "(keysym 0x63, c)")) << readFile(typed);
+
+    // A click on the notice window gives it the keyboard.
+    xdo({"mousemove", "--window", notice, "300", "60", "click", "1"});
+    EXPECT_TRUE(waitUntil([&] { return xdo({"getactivewindow"}) == notice; }, 5s));
+
+    EXPECT_EQ(program.terminate(), 0) << readFile(dir / "output.txt");
+    killChild(typist);
     fs::remove_all(dir);
 }
 
