@@ -178,7 +178,8 @@ void TestForm4::trayIconAndMenu() {
 }
 
 // The tray tip names the soonest reservation under the title, and follows it within a tick
-// whatever made another one the soonest: an add, a clock set back, a notice, a delete, a restore.
+// whatever made another one the soonest: an add, a clock set back, a notice, a delete, a restore,
+// an add at the same moment.
 void TestForm4::trayTipNamesTheNextNotice() {
     Rig r;
     core::Env& env = r.te.env;
@@ -211,6 +212,9 @@ void TestForm4::trayTipNamesTheNextNotice() {
     QTRY_COMPARE(tip(), QStringLiteral("Mayorin。"));
     core::sakujyo_modosu(env);
     QTRY_COMPARE(tip(), QStringLiteral("Mayorin。\n次のお知らせ 2026/12/08(火) 07:30:00　起床"));
+    // Another one at the same moment, listed above it.
+    add({"", "2", "1", "洗顔", "07", "30", "", "", "", at(8, 7, 30, 0)});
+    QTRY_COMPARE(tip(), QStringLiteral("Mayorin。\n次のお知らせ 2026/12/08(火) 07:30:00　洗顔"));
     QVERIFY(r.te.errors.reports.empty());
     r.form->closeFromSystem();
     QTRY_VERIFY(r.form->hasEnded());
