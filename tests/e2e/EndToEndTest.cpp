@@ -648,10 +648,11 @@ TEST(EndToEnd, noticeStoredAboveTheScreenOpensBelowATopPanel) {
 }
 
 // Under openbox with two workspaces, while the user types into another program (xev, which prints
-// the keys it gets): the notice window shows on top without taking the keyboard. When a second
-// notice comes while the user works on the other workspace, in a window that is itself kept on top
-// and stands above the notice window, the notice window follows to that workspace and rises above
-// it, and the keys still go where the user types. A click gives the notice window the keyboard.
+// the keys it gets) whose window is itself kept on top: the notice window shows on top without
+// taking the keyboard; a second notice, once the user has brought that window above the notice
+// window, raises the notice window again; a third, while the user works on the other workspace,
+// brings it to that workspace. The keys go where the user types all along. A click gives the
+// notice window the keyboard.
 TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
     for (const char* tool :
          {XServer::kXvfb, "/usr/bin/openbox", kXdotool, "/usr/bin/xev", "/usr/bin/xprop", "/usr/bin/wmctrl"}) {
@@ -672,6 +673,7 @@ TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
         spawn({"/usr/bin/xev", "-name", "typist", "-event", "keyboard"}, {"DISPLAY=" + x.display}, typed, "/dev/null");
     std::string holder;
     ASSERT_TRUE(waitUntil([&] { return !(holder = xdo({"search", "--onlyvisible", "--name", "typist"})).empty(); }));
+    capture({"/usr/bin/wmctrl", "-i", "-r", holder, "-b", "add,above"}, {"DISPLAY=" + x.display});
     xdo({"windowactivate", "--sync", holder});
     // What the user types goes to the window that has the keyboard; xev prints each key it gets.
     const auto typedReachesTheTypist = [&](const std::string& key, const std::string& keysym) {
@@ -680,31 +682,6 @@ TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
         return waitUntil([&] { return readFile(typed).find(keysym, before) != std::string::npos; }, 5s);
     };
     ASSERT_TRUE(typedReachesTheTypist("a", "(keysym 0x61, a)")) << readFile(typed);
-
-    // Two notices: the second comes once the user is on the other workspace.
-    const LocalNow now = localNow();
-    const long long first = now.stamp + 3 * kSlowdown;
-    const long long second = first + 6 * kSlowdown;
-    std::ofstream(dir / "Mayorin。保存.txt", std::ios::binary)
-        << DueAlarm::file({{"2", "0", "二つ目", "00", "00", "", "", "", sp(second)},
-                           {"2", "0", "一つ目", "00", "00", "", "", "", sp(first)}});
-    Program program(dir);
-    program.start(x.display);
-    std::string notice;
-    ASSERT_TRUE(waitUntil([&] {
-        return !(notice = xdo({"search", "--onlyvisible", "--name", "Mayorin。お知らせ"})).empty();
-    })) << readFile(dir / "output.txt");
-    std::this_thread::sleep_for(500ms); // the window manager has taken the window in
-    EXPECT_EQ(xdo({"getactivewindow"}), holder) << "the notice took the keyboard";
-    EXPECT_TRUE(typedReachesTheTypist("b", "(keysym 0x62, b)")) << readFile(typed);
-    EXPECT_EQ(xdo({"get_desktop_for_window", notice}), "0");
-
-    // The user goes to the other workspace and types into a window kept on top there.
-    xdo({"set_desktop_for_window", holder, "1"});
-    xdo({"set_desktop", "1"});
-    ASSERT_TRUE(waitUntil([&] { return xdo({"get_desktop"}) == "1"; }, 5s));
-    capture({"/usr/bin/wmctrl", "-i", "-r", holder, "-b", "add,above"}, {"DISPLAY=" + x.display});
-    xdo({"windowactivate", "--sync", holder});
     // The windows from the bottom up, as the window manager stacks them: "0x400001, 0x600006".
     const auto stacking = [&] {
         const std::string line =
@@ -715,30 +692,55 @@ TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
         }
         return ids;
     };
-    const long holderId = std::stol(holder);
-    const long noticeId = std::stol(notice);
-    ASSERT_EQ(stacking(), (std::vector<long>{noticeId, holderId})) << "the typist stands above the notice window";
+
+    // Three notices, each once the user has done what comes before it.
+    const LocalNow now = localNow();
+    const long long first = now.stamp + 3 * kSlowdown;
+    const long long second = first + 3 * kSlowdown;
+    const long long third = second + 4 * kSlowdown;
+    std::ofstream(dir / "Mayorin。保存.txt", std::ios::binary)
+        << DueAlarm::file({{"2", "0", "三つ目", "00", "00", "", "", "", sp(third)},
+                           {"2", "0", "二つ目", "00", "00", "", "", "", sp(second)},
+                           {"2", "0", "一つ目", "00", "00", "", "", "", sp(first)}});
     const auto notices = [&] {
         const std::vector<std::string> lines = logLines(dir);
         return std::count_if(lines.begin(), lines.end(),
                              [](const std::string& l) { return l.rfind("♪予時刻,", 0) == 0; });
     };
-    ASSERT_EQ(notices(), 1) << "the second notice came before the user was on the other workspace";
+    Program program(dir);
+    program.start(x.display);
+    std::string notice;
+    ASSERT_TRUE(waitUntil([&] {
+        return !(notice = xdo({"search", "--onlyvisible", "--name", "Mayorin。お知らせ"})).empty();
+    })) << readFile(dir / "output.txt");
+    std::this_thread::sleep_for(500ms); // the window manager has taken the window in
+    EXPECT_EQ(xdo({"getactivewindow"}), holder) << "the first notice took the keyboard";
+    EXPECT_TRUE(typedReachesTheTypist("b", "(keysym 0x62, b)")) << readFile(typed);
+    EXPECT_EQ(xdo({"get_desktop_for_window", notice}), "0");
+    const long holderId = std::stol(holder);
+    const long noticeId = std::stol(notice);
 
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            return xdo({"get_desktop_for_window", notice}) == "1";
-        },
-        20s))
+    // The user brings the window they type into above the notice window.
+    xdo({"windowactivate", "--sync", holder});
+    ASSERT_TRUE(waitUntil([&] { return stacking() == std::vector<long>{noticeId, holderId}; }, 5s));
+    ASSERT_EQ(notices(), 1) << "the second notice came before the user's window stood above";
+    EXPECT_TRUE(waitUntil([&] { return notices() == 2; }, 20s)) << readFile(dir / "output.txt");
+    EXPECT_TRUE(waitUntil([&] { return stacking() == std::vector<long>{holderId, noticeId}; }, 5s))
+        << "the second notice leaves the notice window below the typist";
+    EXPECT_EQ(xdo({"getactivewindow"}), holder) << "the second notice took the keyboard";
+
+    // The user goes to the other workspace and types there.
+    xdo({"set_desktop_for_window", holder, "1"});
+    xdo({"set_desktop", "1"});
+    ASSERT_TRUE(waitUntil([&] { return xdo({"get_desktop"}) == "1"; }, 5s));
+    xdo({"windowactivate", "--sync", holder});
+    ASSERT_EQ(notices(), 2) << "the third notice came before the user was on the other workspace";
+    EXPECT_TRUE(waitUntil([&] { return xdo({"get_desktop_for_window", notice}) == "1"; }, 20s))
         << "the notice window stays on the workspace it was opened on\n"
         << readFile(dir / "output.txt");
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            return stacking() == std::vector<long>{holderId, noticeId};
-        },
-        5s))
+    EXPECT_TRUE(waitUntil([&] { return stacking() == std::vector<long>{holderId, noticeId}; }, 5s))
         << "the notice window stays below the typist";
-    EXPECT_EQ(xdo({"getactivewindow"}), holder) << "the notice took the keyboard";
+    EXPECT_EQ(xdo({"getactivewindow"}), holder) << "the third notice took the keyboard";
     EXPECT_TRUE(typedReachesTheTypist("c", "(keysym 0x63, c)")) << readFile(typed);
 
     // A click on the notice window gives it the keyboard.
