@@ -144,7 +144,6 @@ TEST_F(ListLineTest, NextNoticeTextNamesTheSoonestRow) {
     } cases[] = {
         {{}, ""},
         {{timer}, "次のお知らせ 2026/12/06(日) 13:05:07　会議"},
-        {{daily, timer}, "次のお知らせ 2026/12/06(日) 13:05:07　会議"},
         {{timer, daily}, "次のお知らせ 2026/12/07(月) 07:30:00　起床"},
         {{unnamed}, "次のお知らせ 2026/12/06(日) 13:05:07　(表示名無し)"},
         {{farOff}, ""},
