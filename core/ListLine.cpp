@@ -130,6 +130,23 @@ void buildTestRow(Env& env, std::int16_t choice) {
 
 } // namespace
 
+std::string nextNoticeText(Env& env) {
+    // A tip is no operation of the user's: what it cannot show it leaves out, reporting nothing.
+    platform::KeptErrors failures;
+    Env quiet = redirected(env, failures, env.messages, env.log);
+    const std::string text = guarded(failures, kHyouji12, [&]() -> std::string {
+        const State& st = env.st;
+        if (st.ReservationCount <= 0) {
+            return {};
+        }
+        // The soonest row is the last used row.
+        const auto& row = st.ReservationTable[st.ReservationCount - 1];
+        const std::string moment = byouModosu(quiet, row[kNextSecond], 0);
+        return "次のお知らせ" + moment + "　" + (row[kName].empty() ? std::string(kNoName) : row[kName]);
+    });
+    return failures.reports.empty() ? text : std::string();
+}
+
 std::string hyouji12(Env& env, std::int16_t row) {
     return guarded(env.errors, kHyouji12, [&] { return lineOf(env, row); });
 }

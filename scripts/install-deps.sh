@@ -6,15 +6,18 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-multimedia-dev
+    # The notice window is moved between X11 workspaces on the toolkit's own connection.
+    libxcb1-dev
     # The tray icon reaches into the toolkit's own tray icon to keep it an embedded one.
     qt6-base-private-dev
     libgtest-dev libgmock-dev
     fp-utils
     fonts-ipafont-gothic
     # The tests: a private session bus, an X server of their own with a window manager and a
-    # panel (and a key press on its windows), the desktop entries' check, a wall clock set while
-    # the program runs.
-    dbus xvfb xauth xdotool openbox trayer desktop-file-utils faketime
+    # panel (and a key press on its windows, a program that shows the keys it gets, the window
+    # manager's stacking and workspaces), the desktop entries' check, a wall clock set while the
+    # program runs.
+    dbus xvfb xauth xdotool openbox trayer x11-utils wmctrl desktop-file-utils faketime
 )
 # Only for running on a desktop and for looking at windows without one. qt6-wayland is Qt's
 # Wayland platform, for a Wayland session without XWayland or a user's QT_QPA_PLATFORM=wayland.
@@ -23,7 +26,7 @@ if [ "${1:-}" = "--desktop" ]; then
 fi
 if [ "${1:-}" = "--screens" ]; then
     # dunst: a real notification service for tests/ui/notice/notification-shot.sh.
-    packages+=(x11-utils imagemagick dunst)
+    packages+=(imagemagick dunst)
 fi
 # Only for building the Debian package: dpkg-shlibdeps for its Depends, lintian to check it.
 if [ "${1:-}" = "--package" ]; then

@@ -1,6 +1,7 @@
 #include "core/ListLine.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +125,38 @@ TEST_F(ListLineTest, TestReservationGoesToTheTopOfTheList) {
     ASSERT_EQ(list.items.size(), 2u);
     EXPECT_EQ(list.items[0].substr(0, std::string("テスト表示").size()), "テスト表示");
     EXPECT_EQ(list.items[1].substr(0, 5), "later");
+}
+
+// The tray tip's line: the soonest row, the last used one, by its next moment and name. What it
+// cannot show it leaves out without a report: a tip is no operation of the user's.
+TEST_F(ListLineTest, NextNoticeTextNamesTheSoonestRow) {
+    const std::string at0605 = stampField(2026, 12, 6, 13, 5, 7);
+    const std::string at0730 = stampField(2026, 12, 7, 7, 30, 0);
+    const Fields timer = {"", "0", "0", "会議", "00", "05", "00", "00", " 0", at0605};
+    const Fields daily = {"", "2", "1", "起床", "07", "30", "", "", "", at0730};
+    Fields unnamed = timer;
+    unnamed[kName] = "";
+    Fields farOff = timer;
+    farOff[kNextSecond] = " 99999999999999999999";
+    struct Case {
+        std::vector<Fields> rows; // latest first, as the table keeps them
+        std::string text;
+    } cases[] = {
+        {{}, ""},
+        {{timer}, "次のお知らせ 2026/12/06(日) 13:05:07　会議"},
+        {{timer, daily}, "次のお知らせ 2026/12/07(月) 07:30:00　起床"},
+        {{unnamed}, "次のお知らせ 2026/12/06(日) 13:05:07　(表示名無し)"},
+        {{farOff}, ""},
+    };
+    for (const auto& c : cases) {
+        t.st.ReservationCount = static_cast<std::int16_t>(c.rows.size());
+        hensu_kensuu(t.env);
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            t.st.ReservationTable[static_cast<int>(i)] = c.rows[i];
+        }
+        EXPECT_EQ(nextNoticeText(t.env), c.text) << c.rows.size();
+    }
+    EXPECT_TRUE(t.errors.reports.empty());
 }
 
 TEST(KindLabelTest, NamesAndShortLabels) {

@@ -560,7 +560,8 @@ std::vector<std::string> xdotool(const std::string& display, std::vector<std::st
     return split(capture(args, {"DISPLAY=" + display}), '\n');
 }
 
-// A desktop on the X server of display: openbox, and trayer with panelArgs; ended with the test.
+// A desktop on the X server of display: openbox, and trayer with panelArgs (none without them);
+// ended with the test.
 class Desktop {
 public:
     Desktop(const std::string& display, std::vector<std::string> panelArgs) {
@@ -573,9 +574,11 @@ public:
         env.push_back("DISPLAY=" + display);
         m_wm = spawn({"/usr/bin/openbox", "--sm-disable"}, env, "/dev/null", "/dev/null");
         std::this_thread::sleep_for(1s);
-        panelArgs.insert(panelArgs.begin(), "/usr/bin/trayer");
-        m_panel = spawn(panelArgs, env, "/dev/null", "/dev/null");
-        std::this_thread::sleep_for(1s); // the panel takes its place on the screen
+        if (!panelArgs.empty()) {
+            panelArgs.insert(panelArgs.begin(), "/usr/bin/trayer");
+            m_panel = spawn(panelArgs, env, "/dev/null", "/dev/null");
+            std::this_thread::sleep_for(1s); // the panel takes its place on the screen
+        }
     }
     ~Desktop() {
         killChild(m_panel);
@@ -692,6 +695,78 @@ TEST(EndToEnd, noticeStoredAboveTheScreenOpensBelowATopPanel) {
     EXPECT_EQ(form2.substr(0, form2.find("\n\n")), "[form2]\nHeight=3645\nLeft%20%20=0\nTop%20%20%20=390\n"
                                                    "Width%20=9390\nWindowState=0")
         << "26 pixels of panel are 390 twips";
+    fs::remove_all(dir);
+}
+
+// Under openbox with two workspaces, while the user types into another program kept on top (xev,
+// which prints the keys it gets): a notice shows the notice window without taking the keyboard;
+// the next, once the user has brought that program above it, raises it again; one while the user
+// is on the other workspace brings it there. A click gives it the keyboard.
+TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
+    for (const char* tool :
+         {XServer::kXvfb, "/usr/bin/openbox", kXdotool, "/usr/bin/xev", "/usr/bin/xprop", "/usr/bin/wmctrl"}) {
+        if (!fs::exists(tool)) {
+            GTEST_SKIP() << tool << " is not installed (Debian packages xvfb, openbox, xdotool, x11-utils, wmctrl)";
+        }
+    }
+    XServer x;
+    ASSERT_TRUE(x.running()) << "Xvfb did not start";
+    const Desktop desktop(x.display, {});
+    const std::vector<std::string> env = {"DISPLAY=" + x.display};
+    const auto xdo = [&](const std::vector<std::string>& args) { return xdotool(x.display, args).at(0); };
+    xdo({"set_num_desktops", "2"});
+    const fs::path dir = freshDir();
+    pid_t xev = spawn({"/usr/bin/xev", "-name", "typist", "-event", "keyboard"}, env, dir / "typed.txt", "/dev/null");
+    std::string typist;
+    ASSERT_TRUE(waitUntil([&] { return !(typist = xdo({"search", "--onlyvisible", "--name", "typist"})).empty(); }));
+    capture({"/usr/bin/wmctrl", "-i", "-r", typist, "-b", "add,above"}, env);
+    xdo({"windowactivate", "--sync", typist});
+    // The topmost window, the last in the window manager's stacking list ("…# 0x400001, 0x600006").
+    const auto top = [&] {
+        const std::string line = capture({"/usr/bin/xprop", "-root", "_NET_CLIENT_LIST_STACKING"}, env);
+        return std::to_string(std::stol(line.substr(line.rfind("0x")), nullptr, 16));
+    };
+    const auto notices = [&] {
+        const std::vector<std::string> lines = logLines(dir);
+        return std::count_if(lines.begin(), lines.end(),
+                             [](const std::string& l) { return l.rfind("♪予時刻,", 0) == 0; });
+    };
+
+    // Three notices, each once the user has done what comes before it.
+    const long long first = localNow().stamp + 3 * kSlowdown;
+    std::ofstream(dir / "Mayorin。保存.txt", std::ios::binary)
+        << DueAlarm::file({{"2", "0", "三", "00", "00", "", "", "", sp(first + 7 * kSlowdown)},
+                           {"2", "0", "二", "00", "00", "", "", "", sp(first + 3 * kSlowdown)},
+                           {"2", "0", "一", "00", "00", "", "", "", sp(first)}});
+    Program program(dir);
+    program.start(x.display);
+    std::string notice;
+    ASSERT_TRUE(waitUntil([&] {
+        return !(notice = xdo({"search", "--onlyvisible", "--name", "Mayorin。お知らせ"})).empty();
+    })) << readFile(dir / "output.txt");
+    std::this_thread::sleep_for(500ms); // the window manager has taken the window in
+    EXPECT_EQ(xdo({"getactivewindow"}), typist) << "the first notice took the keyboard";
+
+    xdo({"windowactivate", "--sync", typist}); // the user's window comes above the notice window
+    ASSERT_TRUE(waitUntil([&] { return top() == typist; }, 5s));
+    ASSERT_EQ(notices(), 1) << "the second notice came too soon to tell";
+    EXPECT_TRUE(waitUntil([&] { return notices() == 2 && top() == notice; }, 20s)) << "not raised";
+    EXPECT_EQ(xdo({"getactivewindow"}), typist) << "the second notice took the keyboard";
+
+    xdo({"set_desktop_for_window", typist, "1"});
+    xdo({"set_desktop", "1"});
+    xdo({"windowactivate", "--sync", typist});
+    ASSERT_EQ(notices(), 2) << "the third notice came too soon to tell";
+    const auto followed = [&] { return xdo({"get_desktop_for_window", notice}) == "1" && top() == notice; };
+    EXPECT_TRUE(waitUntil(followed, 20s)) << "the notice window stays on the workspace it was opened on";
+    EXPECT_EQ(xdo({"getactivewindow"}), typist) << "the third notice took the keyboard";
+    xdo({"type", "ab"});
+    EXPECT_TRUE(waitUntil([&] { return readFile(dir / "typed.txt").find("(keysym 0x62, b)") != std::string::npos; }));
+
+    xdo({"mousemove", "--window", notice, "300", "60", "click", "1"});
+    EXPECT_TRUE(waitUntil([&] { return xdo({"getactivewindow"}) == notice; }, 5s)) << "a click gives it the keyboard";
+    EXPECT_EQ(program.terminate(), 0) << readFile(dir / "output.txt");
+    killChild(xev);
     fs::remove_all(dir);
 }
 

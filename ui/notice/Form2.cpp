@@ -19,6 +19,7 @@ void closeNoticeWindow(UiContext& ctx) {
 void insertNoticeLine(UiContext& ctx, const std::string& line) {
     if (ctx.notice != nullptr) {
         ctx.notice->insertLine(line);
+        ctx.notice->comeForward();
     }
 }
 

@@ -12,6 +12,7 @@ void openNoticeWindow(UiContext& ctx);
 void closeNoticeWindow(UiContext& ctx);
 // Its list: insert at the top, append at the end, select item 0. Nothing when it is not open.
 // The tick selects item 0 after each new notice, which then goes to the desktop notification too.
+// A line inserted at the top is a new notice: the window comes forward with it.
 void insertNoticeLine(UiContext& ctx, const std::string& line);
 void appendNoticeLine(UiContext& ctx, const std::string& line);
 void selectTopNotice(UiContext& ctx);

@@ -10,6 +10,7 @@
 #include "ui/notice/NoticeNotification.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlace.h"
+#include "ui/Workspace.h"
 #include "platform/qt/QtText.h"
 
 #include <QCloseEvent>
@@ -127,6 +128,10 @@ Form2::Form2(UiContext& ctx) : QWidget(nullptr, Qt::Window), m_ctx(ctx) {
     announceComboBoxesByName();
     setObjectName("Form2");
     setAttribute(Qt::WA_DeleteOnClose);
+    // A notice must not take the keyboard from whatever the user is typing into: the window shows
+    // without being activated, and takes the keyboard only when the user clicks it (or it is
+    // activated on purpose).
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(kCaption);
     m_place = new NormalPlace(this);
     setFont(proportionalFont(kSmall, false));
@@ -296,6 +301,13 @@ void Form2::temaeh() {
         // its flags neither moves nor resizes it.
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
     });
+}
+
+void Form2::comeForward() {
+    moveToWorkspaceInView(this);
+    if (!isMinimized()) {
+        raise();
+    }
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

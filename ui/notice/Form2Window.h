@@ -34,6 +34,10 @@ public:
     void appendLine(const std::string& line);
     // Selects item 0, which shows its texts and sets the extend button.
     void selectTop();
+    // A new notice: the window comes to the workspace the user is looking at and rises above the
+    // other windows, leaving the keyboard with the window that has it. A minimised window stays
+    // minimised.
+    void comeForward();
 
     // The window's event handlers, public so that the resident tick and tests can drive them.
     // Command1_Click's extension acts on the selected notice, or on the pending notice row given.

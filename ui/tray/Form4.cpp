@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "core/Guard.h"
+#include "core/ListLine.h"
 #include "ui/entry/Form1.h"
 #include "ui/message/Form5.h"
 #include "ui/names/Form3.h"
@@ -22,6 +23,7 @@
 #include "ui/tray/Help.h"
 #include "ui/tray/TrayIcon.h"
 #include "ui/Twips.h"
+#include "platform/qt/QtText.h"
 
 namespace mayorin::ui {
 namespace {
@@ -91,7 +93,10 @@ Form4::Form4(UiContext& ctx)
     m_tick = new QTimer(this);
     m_tick->setObjectName(QStringLiteral("Timer1"));
     m_tick->setInterval(kTickMs);
-    connect(m_tick, &QTimer::timeout, this, [this] { m_controller->tick(); });
+    connect(m_tick, &QTimer::timeout, this, [this] {
+        m_controller->tick();
+        followSoonest();
+    });
     m_tick->start();
 }
 
@@ -140,9 +145,31 @@ void Form4::start(const std::string& appDir) {
     m_loading = true;
     m_controller->formLoad(appDir);
     m_loading = false;
+    followSoonest();
     if (m_pending != Pending::None) {
         QMetaObject::invokeMethod(this, &Form4::processClose, Qt::QueuedConnection);
     }
+}
+
+void Form4::followSoonest() {
+    // Every change of the soonest reservation passes a tick within 200 ms, whatever made it: an
+    // add or a delete in a window or from the command line, a notice, a restore, a clock move. A
+    // look at the soonest row is all it costs; the tip is made again only when that row changed.
+    const core::State& st = m_ctx.env.st;
+    const int count = st.ReservationCount;
+    // The soonest row is the last used row.
+    const auto* soonest =
+        count > 0 && count - 1 <= st.ReservationTable.top() ? &st.ReservationTable[count - 1] : nullptr;
+    const bool same = soonest == nullptr ? !m_tipNamesOne
+                                         : m_tipNamesOne && (*soonest)[core::kNextSecond] == m_tipSecond &&
+                                               (*soonest)[core::kName] == m_tipName;
+    if (same) {
+        return;
+    }
+    m_tipNamesOne = soonest != nullptr;
+    m_tipSecond = soonest != nullptr ? (*soonest)[core::kNextSecond] : std::string();
+    m_tipName = soonest != nullptr ? (*soonest)[core::kName] : std::string();
+    m_tray->setTipText(platform::qtext(core::nextNoticeText(m_ctx.env)));
 }
 
 void Form4::tasuku_aikon_syuryou_Click(int index) {

@@ -94,6 +94,9 @@ protected:
 private:
     enum class Pending { None, User, System };
 
+    // Names the soonest reservation in the tray tip, when it is another than the tip names.
+    void followSoonest();
+
     void askClose(Pending reason);
     void processClose();
     void buildMenu();
@@ -114,6 +117,11 @@ private:
     bool m_systemClose = false;                  // the system asked for the end: nothing waits for an answer
     bool m_displayGone = false;                  // nothing may touch the display
     std::vector<QPointer<QWidget>> m_unanswered; // message dialogs shown without waiting
+
+    // The soonest reservation as the tray tip names it, by its second and name.
+    bool m_tipNamesOne = false;
+    std::string m_tipSecond;
+    std::string m_tipName;
 };
 
 } // namespace mayorin::ui

@@ -81,6 +81,16 @@ void StatusNotifierItem::registerWithWatcher() {
     m_bus.asyncCall(call); // the answer changes nothing: a watcher that refuses leaves no panel to show the icon
 }
 
+void StatusNotifierItem::setToolTipText(const QString& text) {
+    if (text == m_toolTipText) {
+        return;
+    }
+    m_toolTipText = text;
+    if (m_registered) {
+        emit NewToolTip();
+    }
+}
+
 QDBusObjectPath StatusNotifierItem::menuPath() const {
     return QDBusObjectPath(kMenuPath);
 }

@@ -76,7 +76,11 @@ public:
     QString emptyText() const { return {}; }
     StatusNotifierPixmaps iconPixmap() const { return m_pixmaps; }
     StatusNotifierPixmaps noPixmaps() const { return {}; }
-    StatusNotifierToolTip toolTip() const { return {QString(), {}, m_title, QString()}; }
+    // The tip: the program's title, and under it text. Panels read the text as markup, so the
+    // user's display names in it are escaped.
+    StatusNotifierToolTip toolTip() const { return {QString(), {}, m_title, m_toolTipText.toHtmlEscaped()}; }
+    // Sets the text under the tip's title; a change is announced to the panel (NewToolTip).
+    void setToolTipText(const QString& text);
     bool itemIsMenu() const { return false; }
     QDBusObjectPath menuPath() const;
 
@@ -102,6 +106,7 @@ private:
     QDBusConnection m_bus;
     QString m_service;
     QString m_title;
+    QString m_toolTipText;
     StatusNotifierPixmaps m_pixmaps;
     ExportedMenu* m_menu;
     bool m_registered = false;

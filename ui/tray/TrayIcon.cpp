@@ -62,6 +62,17 @@ void TrayIcon::hide() {
     apply();
 }
 
+void TrayIcon::setTipText(const QString& text) {
+    if (text == m_tipText) {
+        return;
+    }
+    m_tipText = text;
+    m_embedded->setToolTip(text.isEmpty() ? m_tip : m_tip + QLatin1Char('\n') + text);
+    if (m_item) {
+        m_item->setToolTipText(text);
+    }
+}
+
 void TrayIcon::setStatusNotifierHost(bool present) {
     if (present && m_statusNotifier && m_item) {
         m_item->registerWithWatcher();
@@ -76,6 +87,7 @@ void TrayIcon::apply() {
     if (item && !m_item) {
         m_menu->hide();
         m_item = std::make_unique<StatusNotifierItem>(m_icon, m_tip, m_menu);
+        m_item->setToolTipText(m_tipText);
         connect(m_item.get(), &StatusNotifierItem::activated, this, &TrayIcon::entryWindowAsked);
         m_item->registerOnBus();
     } else if (!item && m_item) {

@@ -41,6 +41,10 @@ public:
     void hide();
     bool isVisible() const { return m_shown; }
 
+    // The tip's line under the title (the next notice); empty leaves the title alone. An old-style
+    // tray shows the two as two lines, a status-notifier panel as the tip's title and text.
+    void setTipText(const QString& text);
+
     // True while the icon goes to a status-notifier panel rather than to an old-style tray.
     bool onStatusNotifierTray() const { return m_statusNotifier; }
     // The status-notifier item while it is on the bus, else null.
@@ -70,6 +74,7 @@ private:
 
     QIcon m_icon;
     QString m_tip;
+    QString m_tipText;
     QMenu* m_menu;
     QSystemTrayIcon* m_embedded;
     StatusNotifierWatch* m_watch;

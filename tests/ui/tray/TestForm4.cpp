@@ -24,6 +24,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "core/Calendar.h"
+#include "core/Store.h"
+#include "core/TextValue.h"
 #include "persist/DataFile.h"
 #include "persist/ErrorReporter.h"
 #include "persist/InstanceLock.h"
@@ -111,6 +114,7 @@ class TestForm4 : public QObject {
 private slots:
     void cleanup();
     void trayIconAndMenu();
+    void trayTipNamesTheNextNotice();
     void iconFilesShowTheTrayIcon();
     void messageItemShownOnlyWithReleaseMessage();
     void menuItemsOpenTheirWindows();
@@ -171,6 +175,49 @@ void TestForm4::trayIconAndMenu() {
     }
     QCOMPARE(r.marker(), std::string("運転中"));
     QCOMPARE(r.te.log.lines.at(0), std::string(kStartLine));
+}
+
+// The tray tip names the soonest reservation under the title, and follows it within a tick
+// whatever made another one the soonest: an add, a clock set back, a notice, a delete, a restore,
+// an add at the same moment.
+void TestForm4::trayTipNamesTheNextNotice() {
+    Rig r;
+    core::Env& env = r.te.env;
+    core::State& st = r.te.st;
+    const auto at = [&](int day, int hour, int minute, int second) {
+        return core::spacedDecimalText(core::byouni(env, 2026, 12, day, hour, minute, second));
+    };
+    const auto add = [&](const core::Fields& row) {
+        core::hensu_kensuu(env);
+        st.ReservationTable[st.ReservationCount] = row;
+        core::tuika_mein(env);
+    };
+    const auto tip = [&] { return r.form->trayIcon()->embeddedIcon()->toolTip(); };
+    r.form->start(r.appDir());
+    QCOMPARE(tip(), QStringLiteral("Mayorin。"));
+
+    add({"", "2", "1", "起床", "07", "30", "", "", "", at(8, 7, 30, 0)});
+    QTRY_COMPARE(tip(), QStringLiteral("Mayorin。\n次のお知らせ 2026/12/08(火) 07:30:00　起床"));
+    add({"", "0", "0", "卵", "00", "00:03", "00", "00", " 0", at(7, 9, 0, 3)});
+    QTRY_COMPARE(tip(), QStringLiteral("Mayorin。\n次のお知らせ 2026/12/07(月) 09:00:03　卵"));
+    r.te.clock.setWallClockBy(-3600); // the countdown keeps its length
+    QTRY_COMPARE(tip(), QStringLiteral("Mayorin。\n次のお知らせ 2026/12/07(月) 08:00:03　卵"));
+    r.te.clock.advance(3);
+    QTRY_VERIFY(r.ctx.notice != nullptr);
+    QTRY_COMPARE(tip(), QStringLiteral("Mayorin。\n次のお知らせ 2026/12/08(火) 07:30:00　起床"));
+
+    st.DeleteBatchCount = 1;
+    QCOMPARE(core::sakujo01(env, 0, 0), std::int16_t{0});
+    st.ReservationCount = 0;
+    QTRY_COMPARE(tip(), QStringLiteral("Mayorin。"));
+    core::sakujyo_modosu(env);
+    QTRY_COMPARE(tip(), QStringLiteral("Mayorin。\n次のお知らせ 2026/12/08(火) 07:30:00　起床"));
+    // Another one at the same moment, listed above it.
+    add({"", "2", "1", "洗顔", "07", "30", "", "", "", at(8, 7, 30, 0)});
+    QTRY_COMPARE(tip(), QStringLiteral("Mayorin。\n次のお知らせ 2026/12/08(火) 07:30:00　洗顔"));
+    QVERIFY(r.te.errors.reports.empty());
+    r.form->closeFromSystem();
+    QTRY_VERIFY(r.form->hasEnded());
 }
 
 // The icon files of the menu entry (rendered from the scalable one) show the alarm clock the tray

@@ -22,7 +22,11 @@
 #include <QThread>
 #include <QtTest>
 
+#include "core/Calendar.h"
+#include "core/Store.h"
+#include "core/TextValue.h"
 #include "persist/Settings.h"
+#include "ui/tray/StatusNotifierItem.h"
 #include "tests/support/TestEnv.h"
 #include "ui/UiContext.h"
 #include "ui/tray/Form4.h"
@@ -118,6 +122,7 @@ private slots:
     void leftClickOpensEntryWindow();
     void iconFollowsAWatcherThatComesAndGoes();
     void itemRegistersWithAWatcherThatTookOverTheName();
+    void toolTipNamesTheNextNoticeAndChangesWithIt();
 
 public slots:
     void layoutUpdated() { ++m_layoutUpdates; }
@@ -192,6 +197,21 @@ private:
         root.endArray();
         root.endStructure();
         return labels;
+    }
+
+    // The item's tip as a panel reads it: its title and its text.
+    static QStringList toolTip(const QString& item) {
+        QDBusMessage get =
+            QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
+                                           QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("ToolTip");
+        QDBusPendingCall pending = QDBusConnection(kWatcherConnection).asyncCall(get);
+        if (!waitFor(pending)) {
+            return {QStringLiteral("no tip")};
+        }
+        const auto tip = qdbus_cast<ui::StatusNotifierToolTip>(
+            qvariant_cast<QDBusVariant>(pending.reply().arguments().value(0)).variant());
+        return {tip.title, tip.text};
     }
 
     static bool waitFor(QDBusPendingCall& pending) {
@@ -365,6 +385,42 @@ void TestStatusNotifierTray::itemRegistersWithAWatcherThatTookOverTheName() {
             delete next;
         },
         Qt::BlockingQueuedConnection);
+    rig.form->closeFromSystem();
+    QTRY_VERIFY(rig.form->hasEnded());
+}
+
+// The tip's title is the program's, its text the next notice, escaped as the panel reads markup.
+// The panel hears of a new tip (NewToolTip) when the soonest reservation changes, never else; a
+// panel that comes later reads the tip as it is.
+void TestStatusNotifierTray::toolTipNamesTheNextNoticeAndChangesWithIt() {
+    if (!QDBusConnection::sessionBus().interface()->isServiceRegistered(kWatcherService)) {
+        QVERIFY(listen());
+    }
+    test::Rig rig;
+    core::Env& env = rig.te.env;
+    rig.form->start(rig.appDir());
+    QTRY_COMPARE(m_watcher->registeredItems().size(), qsizetype(1));
+    QString item = m_watcher->registeredItems().at(0);
+    QSignalSpy announced(rig.form->trayIcon()->item(), &ui::StatusNotifierItem::NewToolTip);
+    QCOMPARE(toolTip(item), (QStringList{"Mayorin。", ""}));
+
+    core::hensu_kensuu(env);
+    const std::string at = core::spacedDecimalText(core::byouni(env, 2026, 12, 8, 7, 30, 0));
+    rig.te.st.ReservationTable[0] = {"", "2", "1", "<b>朝&会</b>", "07", "30", "", "", "", at};
+    core::tuika_mein(env);
+    const QString text = QStringLiteral("次のお知らせ 2026/12/08(火) 07:30:00　&lt;b&gt;朝&amp;会&lt;/b&gt;");
+    QTRY_COMPARE(announced.count(), 1);
+    QCOMPARE(toolTip(item), (QStringList{"Mayorin。", text}));
+    QTest::qWait(1000); // five ticks that change nothing
+    QCOMPARE(announced.count(), 1);
+
+    close();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.form->trayIcon()->onStatusNotifierTray(), 3000);
+    QVERIFY(listen());
+    QTRY_COMPARE_WITH_TIMEOUT(m_watcher->registeredItems().size(), qsizetype(1), 3000);
+    item = m_watcher->registeredItems().at(0);
+    QCOMPARE(toolTip(item), (QStringList{"Mayorin。", text}));
+    QVERIFY(rig.te.errors.reports.empty());
     rig.form->closeFromSystem();
     QTRY_VERIFY(rig.form->hasEnded());
 }
