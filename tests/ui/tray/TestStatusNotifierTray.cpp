@@ -125,7 +125,7 @@ private slots:
     void toolTipNamesTheNextNoticeAndChangesWithIt();
 
 public slots:
-    void layoutUpdated() { ++m_layoutUpdates; }
+    void layoutUpdated(uint revision) { m_layoutRevisions << revision; }
 
 private:
     bool listen() {
@@ -233,7 +233,7 @@ private:
 
     QThread m_thread;
     StandInWatcher* m_watcher = nullptr;
-    int m_layoutUpdates = 0;
+    QList<uint> m_layoutRevisions;
 };
 
 void TestStatusNotifierTray::initTestCase() {
@@ -292,12 +292,16 @@ void TestStatusNotifierTray::leftClickOpensEntryWindow() {
     // nothing.
     QVERIFY(
         QDBusConnection(kWatcherConnection)
-            .connect(item, kMenuPath, kMenuInterface, QStringLiteral("LayoutUpdated"), this, SLOT(layoutUpdated())));
+            .connect(item, kMenuPath, kMenuInterface, QStringLiteral("LayoutUpdated"), this, SLOT(layoutUpdated(uint))));
     rig.item("help1")->setVisible(false);
-    QTRY_COMPARE(m_layoutUpdates, 1);
+    QTRY_COMPARE(m_layoutRevisions.size(), qsizetype(1));
     QVERIFY(!menuLabels(item).contains(QStringLiteral("ヘルプ")));
     QCOMPARE(menuEvent(item, 2, "clicked"), QString());
     QCOMPARE(rig.help.opened.size(), size_t(1));
+    // Each change has a revision of its own: a panel reads the menu again only for a newer one.
+    rig.item("help1")->setVisible(true);
+    QTRY_COMPARE(m_layoutRevisions.size(), qsizetype(2));
+    QVERIFY(m_layoutRevisions[1] > m_layoutRevisions[0]);
     // The icon goes to the panel as the bytes alpha, red, green, blue of each pixel.
     const ui::StatusNotifierPixmap sent = form.trayIcon()->item()->iconPixmap().at(0);
     const QIcon icon = form.trayIcon()->embeddedIcon()->icon();
