@@ -128,7 +128,9 @@ void ResidentController::tick() {
         if (st.ErrorCount > 0) {
             return;
         }
-        followClock();
+        if (followClock() > 0) {
+            persist::kakikomiAfterNotice(m_env);
+        }
         if (st.ReservationCount == 0) {
             return;
         }
@@ -160,13 +162,11 @@ void ResidentController::tick() {
     });
 }
 
-void ResidentController::followClock() {
+int ResidentController::followClock() {
     // The frame and the countdowns move together, here only: a row stamped since the last tick was
     // stamped on the frame the table was on, and moves with the others.
     const double moved = m_env.st.Frame.move(m_env.clock);
-    if (moved != 0 && tokeiHosei(m_env, moved) > 0) {
-        persist::kakikomiAfterNotice(m_env);
-    }
+    return moved != 0 ? tokeiHosei(m_env, moved) : 0;
 }
 
 void ResidentController::osirase_saihyouji() {
@@ -210,6 +210,11 @@ void ResidentController::unload() {
         core::State& st = m_env.st;
         m_shell.setTickEnabled(false);
         m_shell.closeOtherWindows();
+        // The tick has stood still since the exit question: a clock set meanwhile is followed now,
+        // so that the file keeps the countdowns' real moments.
+        if (st.DataFileRead && st.ErrorCount == 0) {
+            followClock();
+        }
         // A start-up that failed before reading the data file, or a read that stopped on an error,
         // leaves tables that do not hold the user's reservations: writing them would lose some.
         saveAndLogTheEnd(st.DataFileRead, true);

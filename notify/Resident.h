@@ -114,9 +114,9 @@ private:
     bool m_ticking = false;
 
     // Moves the table's clock frame to the clock as it is now: when the wall clock was set or the
-    // zone changed since the last tick, countdowns are moved by as much and the data file is
-    // written.
-    void followClock();
+    // zone changed since the last tick, countdowns are moved by as much. Returns the number of
+    // reservations moved; the caller writes the data file.
+    int followClock();
 };
 
 } // namespace mayorin::notify

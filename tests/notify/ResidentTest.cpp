@@ -619,6 +619,23 @@ TEST(ResidentExit, NormalEndDeletesSettingsWritesTheFileAndEnds) {
     EXPECT_TRUE(h.dialog.modes.empty());
 }
 
+// The tick stands still from the exit question on: a clock set an hour on meanwhile is followed
+// before the end writes the file, so a countdown keeps its real moment across the restart.
+TEST(ResidentExit, ClockSetDuringTheQuestionIsFollowedBeforeTheFileIsWritten) {
+    Harness h;
+    h.controller.formLoad(h.dir.path);
+    h.add(0, "", "卵", "0", "20", "", "", "");
+    h.controller.tick();
+    h.messages.answerNext(Answer::Yes);
+    ASSERT_TRUE(h.controller.queryUnload(CloseReason::User));
+    h.clock.setWallClockBy(3600);
+
+    h.controller.unload();
+
+    EXPECT_NE(dataFileText(h).find("," + h.field(h.stamp(2026, 12, 7, 10, 20)) + ",\r\n"), std::string::npos);
+    EXPECT_EQ(h.log.lines.back(), "▲終了　," + kMonday + ",10:00:00,,,終了,Revision=68,レジストリ=0,エラー回数=0,,");
+}
+
 TEST(ResidentExit, StartUpStoppedBeforeTheDataFileLeavesItAsItWas) {
     Harness h;
     h.st.DataFileRead = false; // the start-up failed before it read the file
