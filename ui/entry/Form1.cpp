@@ -30,6 +30,7 @@
 #include "ui/tray/Help.h"
 #include "ui/ListMouse.h"
 #include "ui/Accessibility.h"
+#include "ui/Fonts.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlace.h"
 #include "platform/qt/QtText.h"
@@ -38,8 +39,9 @@ namespace mayorin::ui {
 
 namespace {
 
-// The list's rows are as high as its font's pixel size, as they are with the program's own face:
-// a face with a taller line (Noto CJK) would otherwise show fewer reservations than there is room for.
+// The list's rows are no higher than its font's pixel size and a pixel, as they are with the
+// program's own face: a face with a taller line (Noto CJK) would otherwise show fewer reservations
+// than there is room for.
 class RowsOfPixelSize final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -132,11 +134,7 @@ Form1::Form1(UiContext& ctx) : m_ctx(ctx) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Mayorin。予約作成");
     m_place = new NormalPlace(this);
-    // Japanese faces first, with the ones other desktops carry instead behind them.
-    QFont font;
-    font.setFamilies({"IPAPGothic", "IPAGothic", "Noto Sans CJK JP"});
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(proportionalFont(12));
     buildControls();
     buildMenus();
     // The help opens on F1 anywhere in the window, and "ヘルプを開く" does the same.
@@ -274,11 +272,7 @@ void Form1::buildControls() {
     m_list->setObjectName("List1");
     // Lines are aligned by counting double-byte characters as two columns: the font must draw
     // full-width characters at exactly twice the half-width advance.
-    QFont listFont;
-    listFont.setFamilies({"IPAGothic", "Noto Sans Mono CJK JP", "monospace"});
-    listFont.setStyleHint(QFont::TypeWriter);
-    listFont.setPixelSize(12);
-    m_list->setFont(listFont);
+    m_list->setFont(fixedFont(12));
     m_list->setItemDelegate(new RowsOfPixelSize(m_list));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setUniformItemSizes(true);

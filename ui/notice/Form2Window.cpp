@@ -7,6 +7,7 @@
 #include "notify/DataFolder.h"
 #include "notify/Recalc.h"
 #include "ui/Accessibility.h"
+#include "ui/Fonts.h"
 #include "ui/notice/NoticeNotification.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlace.h"
@@ -58,27 +59,6 @@ void placeTwips(QWidget* w, double left, double top, double width, double height
 
 QString qs(const std::string& text) {
     return platform::qtext(text);
-}
-
-// The program's fonts are Japanese system fonts; these are the nearest ones the desktop has, by
-// pixel size so that they fit the twips layout whatever the screen's dots per inch.
-QFont fixedFont(int pixelSize, bool bold) {
-    // A fixed-pitch face whose full-width characters are exactly two half-width columns wide,
-    // so that the padded notice lines stay in columns.
-    QFont f;
-    f.setFamilies({"IPAGothic", "Noto Sans Mono CJK JP", "monospace"});
-    f.setStyleHint(QFont::TypeWriter);
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
-
-QFont proportionalFont(int pixelSize, bool bold) {
-    QFont f;
-    f.setFamilies({"IPAPGothic", "IPAGothic", "Noto Sans CJK JP"});
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
 }
 
 // 9 pt, 11.25 pt and 14.25 pt at 96 dots per inch (15 twips to the pixel).
