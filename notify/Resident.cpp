@@ -97,8 +97,6 @@ void ResidentController::formLoad(const std::string& exeDir) {
                              ",二重起動の確認=起動中の印,,");
         }
         core::hensu_kensuu(m_env);
-        // Rows read without a stored due second are stamped on the clock as the first tick finds it.
-        st.Frame.move(m_env.clock);
         // Holding the lock, this instance is the only one that could own them; without it they
         // may be another instance's writes under way.
         if (unlockedFolder.empty()) {
@@ -210,9 +208,9 @@ void ResidentController::unload() {
         core::State& st = m_env.st;
         m_shell.setTickEnabled(false);
         m_shell.closeOtherWindows();
-        // The tick has stood still since the exit question: a clock set meanwhile is followed now,
-        // so that the file keeps the countdowns' real moments.
-        if (st.DataFileRead && st.ErrorCount == 0) {
+        // The tick has stood still since the exit question (or since an error): a clock set meanwhile
+        // is followed now, so that the file the end writes keeps the countdowns' real moments.
+        if (st.DataFileRead && st.ErrorCount <= kMaxErrorsForNormalEnd) {
             followClock();
         }
         // A start-up that failed before reading the data file, or a read that stopped on an error,

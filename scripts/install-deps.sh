@@ -13,6 +13,8 @@ packages=(
     libgtest-dev libgmock-dev
     fp-utils
     fonts-ipafont-gothic
+    # A face of a taller line than the program's own, for the entry list's row height.
+    fonts-dejavu-core
     # The tests: a private session bus, an X server of their own with a window manager and a
     # panel (and a key press on its windows, a program that shows the keys it gets, the window
     # manager's stacking and workspaces), the desktop entries' check, a wall clock set while the

@@ -619,21 +619,27 @@ TEST(ResidentExit, NormalEndDeletesSettingsWritesTheFileAndEnds) {
     EXPECT_TRUE(h.dialog.modes.empty());
 }
 
-// The tick stands still from the exit question on: a clock set an hour on meanwhile is followed
-// before the end writes the file, so a countdown keeps its real moment across the restart.
-TEST(ResidentExit, ClockSetDuringTheQuestionIsFollowedBeforeTheFileIsWritten) {
-    Harness h;
-    h.controller.formLoad(h.dir.path);
-    h.add(0, "", "卵", "0", "20", "", "", "");
-    h.controller.tick();
-    h.messages.answerNext(Answer::Yes);
-    ASSERT_TRUE(h.controller.queryUnload(CloseReason::User));
-    h.clock.setWallClockBy(3600);
+// The tick stands still from the exit question on, and after an error: a clock set an hour on
+// meanwhile is followed before the end writes the file, so a countdown keeps its real moment
+// across the restart.
+TEST(ResidentExit, ClockSetWhileTheTickStoodIsFollowedBeforeTheFileIsWritten) {
+    for (const std::int16_t errors : {0, 2}) {
+        SCOPED_TRACE(errors);
+        Harness h;
+        h.controller.formLoad(h.dir.path);
+        h.add(0, "", "卵", "0", "20", "", "", "");
+        h.controller.tick();
+        h.st.ErrorCount = errors;
+        h.messages.answerNext(Answer::Yes);
+        ASSERT_TRUE(h.controller.queryUnload(CloseReason::User));
+        h.clock.setWallClockBy(3600);
 
-    h.controller.unload();
+        h.controller.unload();
 
-    EXPECT_NE(dataFileText(h).find("," + h.field(h.stamp(2026, 12, 7, 10, 20)) + ",\r\n"), std::string::npos);
-    EXPECT_EQ(h.log.lines.back(), "▲終了　," + kMonday + ",10:00:00,,,終了,Revision=68,レジストリ=0,エラー回数=0,,");
+        EXPECT_NE(dataFileText(h).find("," + h.field(h.stamp(2026, 12, 7, 10, 20)) + ",\r\n"), std::string::npos);
+        EXPECT_EQ(h.log.lines.back(), "▲終了　," + kMonday + ",10:00:00,,,終了,Revision=68,レジストリ=0,エラー回数=" +
+                                          std::to_string(errors) + ",,");
+    }
 }
 
 TEST(ResidentExit, StartUpStoppedBeforeTheDataFileLeavesItAsItWas) {
