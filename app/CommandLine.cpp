@@ -15,6 +15,7 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include "app/CommandOptions.h"
 #include "core/Env.h"
 #include "core/TextValue.h"
 #include "platform/qt/SessionPlatform.h"
@@ -34,50 +35,41 @@ constexpr const char* kUsage = "使い方: mayorin [--open | --list | --quit | -
                                "        mayorin --at HH:MM [--day D | --date M/D | --weekdays 曜日] [--once] 表示名\n"
                                "詳しくは mayorin --help をご覧ください。\n";
 
-constexpr const char* kHelp =
+constexpr const char* kHelpIntro =
     "使い方: mayorin [オプション]\n"
     "オプションを付けずに起動すると、タスクトレイに常駐して予定をお知らせします。\n"
     "お知らせはデスクトップの通知にも出します（予約画面の「設定」→「お知らせをデスクトップにも通知する。」で止められます）。\n"
     "オプションを付けると、起動中の Mayorin。を操作して、すぐに戻ります。\n"
     "時間と数値は予約画面に入力するときと同じ書き方で、同じように直されます。\n"
-    "全角の数字と「：」も半角と同じに読みます（例: ０：３０）。\n"
-    "\n"
-    "  --open\n"
-    "      予約画面を開きます。起動していなければ、起動してから開きます（起動には画面が必要です）。\n"
-    "      例: mayorin --open\n"
-    "  --timer H:MM[:SS] 表示名\n"
-    "      タイマーを開始します（開始→終了迄の時間）。\n"
-    "      例: mayorin --timer 0:25 作業\n"
-    "  --timer H:MM[:SS] --rest H:MM[:SS] --repeat N 表示名\n"
-    "      繰返しタイマーを開始します（終了→開始迄の休憩時間と繰り返し回数）。\n"
-    "      --rest は --repeat と一緒に指定します。\n"
-    "      例: mayorin --timer 0:25 --rest 0:05 --repeat 4 作業\n"
-    "  --at HH:MM [--day D | --date M/D | --weekdays 曜日] [--once] 表示名\n"
-    "      時刻に予定を予約します。--day は毎月の日、--date は月日、--weekdays は曜日です。\n"
-    "      --once を付けると今回のみ、付けなければ毎回お知らせします。\n"
-    "      例: mayorin --at 7:30 起床\n"
-    "      例: mayorin --at 9:00 --day 25 給料日\n"
-    "      例: mayorin --at 10:00 --date 12/25 --once 記念日\n"
-    "      例: mayorin --at 8:15 --weekdays 月～金 朝会\n"
-    "  --list\n"
-    "      予約内容を、お知らせの近い順に、予約画面と同じ形で表示します。\n"
-    "      例: mayorin --list\n"
-    "  --quit\n"
-    "      起動中の Mayorin。を、確認せずに終了します（予約は保存されます）。\n"
-    "      例: mayorin --quit\n"
-    "  --help\n"
-    "      この説明を表示します。\n"
-    "      例: mayorin --help\n"
-    "  --version\n"
-    "      バージョンを表示します。\n"
-    "      例: mayorin --version\n"
-    "\n"
-    "表示名は最後に書きます。「-」で始まる表示名は「--」の後に書きます（例: mayorin --timer 0:05 -- -休憩-）。\n"
-    "表示名に半角の「,」と「'」は使えません。表示名は256文字までです。\n"
-    "-platform などの Qt のオプションはそのまま Qt に渡します。値は「=」でなく空白で区切ります（例: -platform offscreen）。\n"
-    "\n"
+    "全角の数字と「：」も半角と同じに読みます（例: ０：３０）。\n";
+
+constexpr const char* kHelpExitStatuses =
     "終了コード: 0 完了 / 1 受け付けられなかった（理由を表示します） / 2 使い方の誤り /\n"
     "            3 起動していない、またはリモート操作が使えない\n";
+
+// Each line of a text of the option table, indented and with its prefix.
+void appendLines(std::string& to, std::string_view lines, std::string_view prefix) {
+    while (!lines.empty()) {
+        const auto end = lines.find('\n');
+        to.append("      ").append(prefix).append(lines.substr(0, end)).append("\n");
+        lines = end == std::string_view::npos ? std::string_view() : lines.substr(end + 1);
+    }
+}
+
+// Every option with its examples, from the option table.
+std::string helpText() {
+    std::string help = std::string(kHelpIntro) + "\n";
+    for (const CommandOption& option : kCommandOptions) {
+        help.append("  ").append(option.synopsis).append("\n");
+        appendLines(help, option.text, "");
+        appendLines(help, option.examples, "例: ");
+    }
+    help += "\n";
+    for (const CommandNote& note : kCommandNotes) {
+        help.append(note.text).append("\n");
+    }
+    return help + "\n" + kHelpExitStatuses;
+}
 
 constexpr const char* kNoBus = "リモート操作は使用できません。D-Bus のセッションバスに接続できませんでした。\n";
 constexpr const char* kNotRunning = "Mayorin。は起動していません。\n";
@@ -409,7 +401,7 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
         }
         break;
     case Action::Help:
-        out(stdout, kHelp);
+        out(stdout, helpText());
         out(stdout, "\n" + dataPlaceLine());
         return kDone;
     case Action::Version:
