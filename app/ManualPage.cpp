@@ -165,6 +165,7 @@ std::vector<std::string> part(const std::string& mark, const Page& page) {
         for (const CommandOption& option : kCommandOptions) {
             out.push_back(".TP");
             out.push_back(synopsisRoff(page.english ? option.synopsisEn : option.synopsis));
+            out.push_back(".br"); // the text below the option also where the option is short
             std::string text;
             for (const std::string& line : linesOf(page.english ? option.textEn : option.text)) {
                 text += (page.english && !text.empty() ? " " : "") + line;

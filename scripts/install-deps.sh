@@ -30,9 +30,11 @@ if [ "${1:-}" = "--screens" ]; then
     # dunst: a real notification service for tests/ui/notice/notification-shot.sh.
     packages+=(imagemagick dunst)
 fi
-# Only for building the Debian package: dpkg-shlibdeps for its Depends, lintian to check it.
+# Only for building the Debian package: dpkg-shlibdeps for its Depends and dpkg-buildflags for its
+# flags, lintian to check it, appstreamcli for its AppStream metadata, man and groff for its manual
+# pages' warnings.
 if [ "${1:-}" = "--package" ]; then
-    packages+=(dpkg-dev lintian)
+    packages+=(dpkg-dev lintian appstream man-db groff-base)
 fi
 
 missing=()

@@ -15,14 +15,16 @@ build="${MAYORIN_PACKAGE_BUILD_DIR:-build-package}"
 
 ./scripts/install-deps.sh --package >&2
 
-# The compiler and linker flags Debian builds its own packages with (optimising, hardening); the
-# release adds only NDEBUG to them.
-export CPPFLAGS="$(dpkg-buildflags --get CPPFLAGS)"
-export CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $CPPFLAGS"
-export LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
+# The compiler and linker flags Debian builds its own packages with (optimising, hardening: every
+# hardening feature, binding every symbol at the start, -z now, among them); the release adds only
+# NDEBUG to them. Given on the command line, so that a build folder configured before takes them too.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cppflags=$(dpkg-buildflags --get CPPFLAGS)
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
+    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $cppflags" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
     -DMAYORIN_PACKAGE=ON -DCMAKE_INSTALL_PREFIX=/usr >&2
-cmake --build "$build" -j "$(nproc)" --target mayorin >&2
+cmake --build "$build" -j "$(nproc)" --target mayorin mayorin_docs >&2
 if [ ! -f "$build/Mayorin。ヘルプ.chm" ]; then
     echo "package.sh: the help file was not built (chmcmd from fp-utils is missing)" >&2
     exit 1
