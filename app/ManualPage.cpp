@@ -80,34 +80,6 @@ std::string synopsisRoff(std::string_view synopsis) {
     return out;
 }
 
-// Where groff 1.22 may break a Japanese line: it breaks only at blanks, so every place between two
-// wide characters is marked, except before closing marks and small kana and after opening marks.
-std::string withJapaneseBreaks(const std::string& line) {
-    static const std::u32string kNoBreakBefore =
-        U"、。，．）」』】〕ー・：；！？…ぁぃぅぇぉっゃゅょァィゥェォッャュョ～";
-    static const std::u32string kNoBreakAfter = U"（「『【〔";
-    std::string out;
-    char32_t previous = 0;
-    for (std::size_t i = 0; i < line.size();) {
-        const auto lead = static_cast<unsigned char>(line[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length && i + k < line.size(); ++k) {
-            c = (c << 6) | (static_cast<unsigned char>(line[i + k]) & 0x3F);
-        }
-        const bool wide = c >= 0x2E80;
-        const bool previousWide = previous >= 0x2E80;
-        if (wide && previousWide && kNoBreakBefore.find(c) == std::u32string::npos &&
-            kNoBreakAfter.find(previous) == std::u32string::npos) {
-            out += "\\:";
-        }
-        out.append(line, i, length);
-        previous = c;
-        i += length;
-    }
-    return out;
-}
-
 // The methods of the introspection data, in roff: "Name(s arg, b arg) → s".
 std::vector<std::string> methodsOf(const std::string& xml) {
     std::vector<std::string> methods;
@@ -207,17 +179,13 @@ std::vector<std::string> part(const std::string& mark, const Page& page) {
 
 std::string manualPage(const std::string& templateText, const Page& page) {
     std::string out;
-    int sections = 0;
     for (const std::string& line : linesOf(templateText)) {
-        std::vector<std::string> lines{line};
         if (line.size() > 2 && line.front() == '@' && line.back() == '@') {
-            lines = part(line, page);
-        }
-        for (const std::string& l : lines) {
-            sections += l.rfind(".SH", 0) == 0 ? 1 : 0;
-            // Requests keep their arguments as they are; the name section is read by mandb.
-            const bool text = !l.empty() && l[0] != '.' && sections > 1;
-            out += (!page.english && text ? withJapaneseBreaks(l) : l) + "\n";
+            for (const std::string& l : part(line, page)) {
+                out += l + "\n";
+            }
+        } else {
+            out += line + "\n";
         }
     }
     if (!out.empty() && templateText.back() != '\n') {

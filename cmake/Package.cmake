@@ -31,8 +31,8 @@ install(FILES ${MAYORIN_PACKAGE_RESOURCES}/mayorin-autostart.desktop DESTINATION
         RENAME mayorin.desktop)
 
 # The manual pages and the bash completion, made by the target mayorin_docs.
-install(FILES ${MAYORIN_MANUAL_DIR}/en/mayorin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${MAYORIN_MANUAL_DIR}/ja/mayorin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
+install(FILES ${MAYORIN_MANUAL_DIR}/man/man1/mayorin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${MAYORIN_MANUAL_DIR}/man/ja/man1/mayorin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
 install(FILES ${MAYORIN_MANUAL_DIR}/mayorin.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME mayorin)
 # What software centres show; its id is the program's name on the session bus.
