@@ -18,6 +18,7 @@
 #include "app/CommandOptions.h"
 #include "core/Env.h"
 #include "core/TextValue.h"
+#include "persist/Options.h"
 #include "platform/qt/SessionPlatform.h"
 #include "ui/remote/RemoteControl.h"
 
@@ -38,7 +39,8 @@ constexpr const char* kUsage = "使い方: mayorin [--open | --list | --quit | -
 constexpr const char* kHelpIntro =
     "使い方: mayorin [オプション]\n"
     "オプションを付けずに起動すると、タスクトレイに常駐して予定をお知らせします。\n"
-    "お知らせはデスクトップの通知にも出します（予約画面の「設定」→「お知らせをデスクトップにも通知する。」で止められます）。\n"
+    "お知らせはデスクトップの通知にも出します（予約画面の「設定」→「お知らせをデスクトップにも通知する。」で止められま"
+    "す）。\n"
     "オプションを付けると、起動中の Mayorin。を操作して、すぐに戻ります。\n"
     "時間と数値は予約画面に入力するときと同じ書き方で、同じように直されます。\n"
     "全角の数字と「：」も半角と同じに読みます（例: ０：３０）。\n";
@@ -88,6 +90,17 @@ std::string dataPlaceLine() {
                                  ? "アカウントごとの $XDG_DATA_HOME/mayorin、既定は ~/.local/share/mayorin"
                                  : "プログラムと同じフォルダ";
     return "予約とログの保存場所: " + (folder.empty() ? rule : folder + "（" + rule + "）") + "\n";
+}
+
+// The 設定 menu's options, as the option table holds them.
+std::string optionsHelp() {
+    std::string text = "予約画面の「設定」メニューの項目（~/.config/Mayorin/Mayorin.ini の [settei] に、"
+                       "キー = True / False で保存します）:\n";
+    for (const persist::OptionRow& row : persist::kOptionTable) {
+        text += std::string("  ") + row.caption + "（" + row.key + "、初期値 " + (row.byDefault ? "True" : "False") +
+                "）\n";
+    }
+    return text;
 }
 
 // Whether a start could show windows: the same question the start itself asks before it makes
@@ -402,6 +415,7 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
         break;
     case Action::Help:
         out(stdout, helpText());
+        out(stdout, "\n" + optionsHelp());
         out(stdout, "\n" + dataPlaceLine());
         return kDone;
     case Action::Version:

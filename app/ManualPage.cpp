@@ -1,11 +1,13 @@
 // Makes the manual pages mayorin(1), Japanese and English, and the bash completion at build time:
-// a hand-written template for the prose, the option table for every option, and the D-Bus
-// interface as the toolkit's tool reads it from the remote control's header.
+// a hand-written template for the prose, the command line's option table for every option, the 設定
+// menu's option table for every setting, and the D-Bus interface as the toolkit's tool reads it from
+// the remote control's header.
 //
 //   mayorin_manual page ja|en TEMPLATE INTROSPECTION.xml VERSION DATE OUT
 //   mayorin_manual completion TEMPLATE OUT
 //
-// A template line that is only "@SYNOPSIS@", "@OPTIONS@", "@NOTES@" or "@DBUS@" becomes that part;
+// A template line that is only "@SYNOPSIS@", "@OPTIONS@", "@NOTES@", "@SETTINGS@" or "@DBUS@" becomes
+// that part;
 // "@VERSION@", "@DATE@" and "@WORDS@" are replaced where they stand.
 
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "app/CommandOptions.h"
+#include "persist/Options.h"
 
 namespace {
 
@@ -156,6 +159,15 @@ std::vector<std::string> part(const std::string& mark, const Page& page) {
         for (const CommandNote& note : kCommandNotes) {
             out.push_back(".PP");
             out.push_back(roff(page.english ? note.textEn : note.text));
+        }
+    } else if (mark == "@SETTINGS@") {
+        for (const mayorin::persist::OptionRow& row : mayorin::persist::kOptionTable) {
+            const std::string value = row.byDefault ? "True" : "False";
+            out.push_back(".TP");
+            out.push_back(std::string("\\fB") + row.caption + "\\fR");
+            out.push_back(page.english
+                              ? roff(std::string(row.english) + " Key " + row.key + ", " + value + " by default.")
+                              : roff(std::string("キー ") + row.key + "、初期値 " + value + "。"));
         }
     } else if (mark == "@DBUS@") {
         // One method a line; a long one goes on, further in, on the next.
