@@ -140,21 +140,28 @@ desktop-file-validate "$work/root/usr/share/applications/mayorin.desktop" \
 grep -qx "Exec=mayorin --open" "$work/root/usr/share/applications/mayorin.desktop" || fail "the menu entry's Exec"
 grep -qx "Exec=mayorin --autostart" "$work/root/etc/xdg/autostart/mayorin.desktop" || fail "the log-in entry's Exec"
 
-# --- the manual pages: nothing for man to warn about, their names as mandb reads them, and the
-# options of --help, every one
-help=$("$work/root/usr/bin/mayorin" --help | grep '^  --' | sed 's/^ *//')
+# --- the manual pages: nothing for man to warn about, their names as mandb reads them, the options
+# of --help and the 設定 menu's options it lists, every one
+helpText=$("$work/root/usr/bin/mayorin" --help)
+help=$(grep '^  --' <<<"$helpText" | sed 's/^ *//')
+settings=$(sed -n 's/^  \([^ -][^（]*\)（.*/\1/p' <<<"$helpText")
+[ -n "$settings" ] || fail "--help lists no options of the 設定 menu"
 for row in "man1=mayorin - resident reminder with countdowns and alarms" "ja/man1=mayorin - 予定を表示するソフト"; do
     page=$work/root/usr/share/man/${row%%=*}/mayorin.1.gz
     warnings=$(MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "man warns about ${row%%=*}/mayorin.1: $warnings"
     [ "$(lexgrog "$page" | sed 's/^[^:]*: //')" = "\"${row#*=}\"" ] || fail "${row%%=*}/mayorin.1 is named $(lexgrog "$page")"
-    options=$(MANWIDTH=1000 man -E UTF-8 -l "$page" 2>/dev/null | grep '^       --' | sed 's/^ *//')
+    text=$(MANWIDTH=1000 man -E UTF-8 -l "$page" 2>/dev/null)
+    options=$(grep '^       --' <<<"$text" | sed 's/^ *//')
     case $row in
     ja/*) [ "$options" = "$help" ] || fail "the Japanese page's options differ from --help:
 $(diff <(echo "$help") <(echo "$options"))" ;;
     *) [ "$(grep -o -- '--[a-z]*' <<<"$options")" = "$(grep -o -- '--[a-z]*' <<<"$help")" ] ||
         fail "the English page's options differ from --help: $options" ;;
     esac
+    while read -r setting; do
+        grep -qx "       $setting" <<<"$text" || fail "${row%%=*}/mayorin.1 does not list the setting $setting"
+    done <<<"$settings"
 done
 
 # --- the AppStream metadata, with the menu entry it names
