@@ -83,3 +83,11 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${MAYORIN_PACKAGE_RESOURCES}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
+
+# The package made and checked as scripts/package.sh makes and checks it, once the build folder is
+# built: ctest --test-dir build-package -R test_package
+add_test(NAME test_package
+         COMMAND bash -c "rm -f mayorin_*.deb && '${CMAKE_CPACK_COMMAND}' -G DEB >/dev/null && bash \"$0\" mayorin_*.deb"
+                 ${PROJECT_SOURCE_DIR}/tests/package/PackageCheck.sh
+         WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+set_tests_properties(test_package PROPERTIES TIMEOUT 600)

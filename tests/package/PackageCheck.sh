@@ -141,11 +141,16 @@ grep -qx "Exec=mayorin --open" "$work/root/usr/share/applications/mayorin.deskto
 grep -qx "Exec=mayorin --autostart" "$work/root/etc/xdg/autostart/mayorin.desktop" || fail "the log-in entry's Exec"
 
 # --- the manual pages: nothing for man to warn about, their names as mandb reads them, the options
-# of --help and the 設定 menu's options it lists, every one
+# of --help with their examples and the 設定 menu's options it lists, every one, and the D-Bus methods
 helpText=$("$work/root/usr/bin/mayorin" --help)
 help=$(grep '^  --' <<<"$helpText" | sed 's/^ *//')
 settings=$(sed -n 's/^  \([^ -][^（]*\)（.*/\1/p' <<<"$helpText")
 [ -n "$settings" ] || fail "--help lists no options of the 設定 menu"
+lines="$(sed -n 's/^      例: //p' <<<"$helpText")
+$settings
+Open()
+AddTimer(s hours, s minutes, s name) → s
+List() → as"
 for row in "man1=mayorin - resident reminder with countdowns and alarms" "ja/man1=mayorin - 予定を表示するソフト"; do
     page=$work/root/usr/share/man/${row%%=*}/mayorin.1.gz
     warnings=$(MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
@@ -153,15 +158,16 @@ for row in "man1=mayorin - resident reminder with countdowns and alarms" "ja/man
     [ "$(lexgrog "$page" | sed 's/^[^:]*: //')" = "\"${row#*=}\"" ] || fail "${row%%=*}/mayorin.1 is named $(lexgrog "$page")"
     text=$(MANWIDTH=1000 man -E UTF-8 -l "$page" 2>/dev/null)
     options=$(grep '^       --' <<<"$text" | sed 's/^ *//')
+    stripped=$(sed 's/^ *//' <<<"$text")
     case $row in
     ja/*) [ "$options" = "$help" ] || fail "the Japanese page's options differ from --help:
 $(diff <(echo "$help") <(echo "$options"))" ;;
     *) [ "$(grep -o -- '--[a-z]*' <<<"$options")" = "$(grep -o -- '--[a-z]*' <<<"$help")" ] ||
         fail "the English page's options differ from --help: $options" ;;
     esac
-    while read -r setting; do
-        grep -qx "       $setting" <<<"$text" || fail "${row%%=*}/mayorin.1 does not list the setting $setting"
-    done <<<"$settings"
+    while read -r line; do
+        grep -qxF "$line" <<<"$stripped" || fail "${row%%=*}/mayorin.1 has no line \"$line\""
+    done <<<"$lines"
 done
 
 # --- the AppStream metadata, with the menu entry it names
