@@ -160,10 +160,16 @@ for row in "man1=mayorin - resident reminder with countdowns and alarms" "ja/man
     options=$(grep '^       --' <<<"$text" | sed 's/^ *//')
     stripped=$(sed 's/^ *//' <<<"$text")
     case $row in
-    ja/*) [ "$options" = "$help" ] || fail "the Japanese page's options differ from --help:
-$(diff <(echo "$help") <(echo "$options"))" ;;
-    *) [ "$(grep -o -- '--[a-z]*' <<<"$options")" = "$(grep -o -- '--[a-z]*' <<<"$help")" ] ||
-        fail "the English page's options differ from --help: $options" ;;
+    ja/*)
+        [ "$options" = "$help" ] || fail "the Japanese page's options differ from --help:
+$(diff <(echo "$help") <(echo "$options"))"
+        synopsis=$(grep '^       mayorin --' <<<"$text" | sed 's/^ *mayorin //')
+        [ "$synopsis" = "$help" ] || fail "the Japanese page's synopsis differs from --help: $synopsis" ;;
+    *)
+        [ "$(grep -o -- '--[a-z]*' <<<"$options")" = "$(grep -o -- '--[a-z]*' <<<"$help")" ] ||
+            fail "the English page's options differ from --help: $options"
+        synopsis=$(grep '^       mayorin' <<<"$text")
+        ! grep -q 表示名 <<<"$options$synopsis" || fail "the English page's options say 表示名: $options$synopsis" ;;
     esac
     while read -r line; do
         grep -qxF "$line" <<<"$stripped" || fail "${row%%=*}/mayorin.1 has no line \"$line\""
