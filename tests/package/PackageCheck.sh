@@ -164,7 +164,13 @@ for row in "man1=mayorin - resident reminder with countdowns and alarms" "ja/man
         [ "$options" = "$help" ] || fail "the Japanese page's options differ from --help:
 $(diff <(echo "$help") <(echo "$options"))"
         synopsis=$(grep '^       mayorin --' <<<"$text" | sed 's/^ *mayorin //')
-        [ "$synopsis" = "$help" ] || fail "the Japanese page's synopsis differs from --help: $synopsis" ;;
+        [ "$synopsis" = "$help" ] || fail "the Japanese page's synopsis differs from --help: $synopsis"
+        # the notes that follow the options in --help
+        notes=$(awk '/^  --/ { options = 1 } options && /^[^ ]/ { print; notes = 1 } notes && /^$/ { exit }' <<<"$helpText")
+        [ -n "$notes" ] || fail "--help has no notes after its options"
+        while read -r line; do
+            grep -qxF -e "$line" <<<"$stripped" || fail "the Japanese page has no note \"$line\""
+        done <<<"$notes" ;;
     *)
         [ "$(grep -o -- '--[a-z]*' <<<"$options")" = "$(grep -o -- '--[a-z]*' <<<"$help")" ] ||
             fail "the English page's options differ from --help: $options"
@@ -172,7 +178,7 @@ $(diff <(echo "$help") <(echo "$options"))"
         ! grep -q 表示名 <<<"$options$synopsis" || fail "the English page's options say 表示名: $options$synopsis" ;;
     esac
     while read -r line; do
-        grep -qxF "$line" <<<"$stripped" || fail "${row%%=*}/mayorin.1 has no line \"$line\""
+        grep -qxF -e "$line" <<<"$stripped" || fail "${row%%=*}/mayorin.1 has no line \"$line\""
     done <<<"$lines"
 done
 
