@@ -10,6 +10,7 @@
 
 #include "core/Failure.h"
 #include "core/ListLine.h"
+#include "core/Pause.h"
 #include "core/TextValue.h"
 #include "tests/core/CoreTestSupport.h"
 #include "tests/support/TestEnv.h"
@@ -350,6 +351,58 @@ TEST_F(StoreTest, RestoresUndoDeleteBatchesInReverse) {
     restore();
     EXPECT_EQ(names(), (std::vector<std::string>{"a", "b", "c", "d"}));
     EXPECT_EQ(st().DeleteBatchCount, -1);
+    EXPECT_TRUE(t.errors.reports.empty());
+}
+
+// Paused, a countdown keeps what it had left and stands behind every running row (the one with the
+// most left first); resumed, it falls due that much after now, in the same period of its cycle.
+TEST_F(StoreTest, PausedCountdownsKeepTheirSecondsLeft) {
+    test::RecordingList list;
+    t.env.entryList = &list;
+    st().EntryWindowOpen = true;
+    const double now = stampOf(2026, 12, 7, 9, 0, 0);
+    const struct Row {
+        Fields fields;
+        double left; // when paused; -1: not a countdown, it keeps running
+    } rows[] = {
+        {{"", "0", "0", "卵", "00", "05", "00", "00", " 0", spacedDecimalText(now + 300)}, 300},
+        {{"", "1", " 3", "体操", "00", "10", "00", "05", " 3", spacedDecimalText(now + 60)}, 60}, // resting
+        {{"", "10", "0", "会議", "", "5", "", "", " 1", spacedDecimalText(now + 120)}, 120},
+        {{"", "0", "0", "麺", "00", "03", "00", "00", " 0", spacedDecimalText(now - 5)}, 0}, // due, not yet rung
+        {{"", "2", "1", "朝会", "09", "30", "", "", "", spacedDecimalText(now + 1800)}, -1},
+    };
+    for (const Row& r : rows) {
+        st().ReservationTable[st().ReservationCount] = r.fields;
+        tuika_mein(t.env);
+    }
+    const auto all = [](const Fields&) { return true; };
+    const std::vector<PausedRow> paused = itijiteisi(t.env, all);
+    EXPECT_EQ(names(), (std::vector<std::string>{"卵", "会議", "体操", "麺", "朝会"}));
+    ASSERT_EQ(paused.size(), 4u);
+    for (const PausedRow& p : paused) {
+        const auto& r = *std::find_if(std::begin(rows), std::end(rows),
+                                      [&](const Row& x) { return x.fields[kName] == row(p.row)[kName]; });
+        EXPECT_EQ(p.secondsLeft, r.left) << r.fields[kName];
+        EXPECT_EQ(row(p.row)[0], decimalText(r.left)) << r.fields[kName];
+    }
+    EXPECT_EQ(paused[0].row, 3) << "soonest first";
+    EXPECT_TRUE(itijiteisi(t.env, all).empty()) << "nothing runs";
+    t.clock.advance(1000);
+    EXPECT_TRUE(dueAt(row(4), now + 2000)) << "the alarm rings";
+    EXPECT_FALSE(dueAt(row(3), now + 2000)) << "麺 does not";
+
+    const std::vector<PausedRow> resumed = saikai(t.env, [](const Fields& f) { return f[kName] == "体操"; });
+    ASSERT_EQ(resumed.size(), 1u);
+    EXPECT_EQ(resumed[0].row, 4);
+    EXPECT_EQ(resumed[0].secondsLeft, 60);
+    EXPECT_EQ(row(4), (Fields{"", "1", " 3", "体操", "00", "10", "00", "05", " 3", spacedDecimalText(now + 1060)}));
+    EXPECT_EQ(saikai(t.env, all).size(), 3u);
+    EXPECT_EQ(names(), (std::vector<std::string>{"朝会", "卵", "会議", "体操", "麺"}));
+    EXPECT_EQ(row(4)[kNextSecond], spacedDecimalText(now + 1000));
+    ASSERT_EQ(list.items.size(), 5u);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(list.items[i], hyouji12(t.env, static_cast<std::int16_t>(4 - i))) << i;
+    }
     EXPECT_TRUE(t.errors.reports.empty());
 }
 

@@ -99,6 +99,16 @@ class FakeEntryList final : public core::EntryListView {
 public:
     void insertLine(int index, const std::string& line) override { lines.insert(lines.begin() + index, line); }
     void removeLine(int index) override { lines.erase(lines.begin() + index); }
+    void moveLine(int from, int to, const std::string& line) override {
+        removeLine(from);
+        insertLine(to, line);
+        if (selected == from) {
+            selected = to;
+        } else if (selected >= 0) {
+            selected -= selected > from ? 1 : 0;
+            selected += selected >= to ? 1 : 0;
+        }
+    }
     void replaceLines(const std::vector<std::string>& all, int newSelected) override {
         lines = all;
         selected = newSelected;
