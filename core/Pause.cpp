@@ -35,8 +35,8 @@ std::vector<PausedRow> pauseOrResume(Env& env, bool pause, const std::function<b
             continue;
         }
         if (pause) {
-            const double left = roundHalfEven(value(row[kNextSecond]) - now);
-            row[0] = decimalText(std::clamp(left, 0.0, kMostSecondsLeft));
+            const double untilDue = roundHalfEven(value(row[kNextSecond]) - now);
+            row[0] = decimalText(std::clamp(untilDue, 0.0, kMostSecondsLeft));
         }
         const double left = pausedSeconds(row);
         if (!pause) {

@@ -64,15 +64,22 @@ std::vector<std::string> linesStartingWith(const Harness& h, const std::string& 
     return out;
 }
 
+// Nor with nothing but a paused countdown whose second has passed.
 TEST(ResidentTick, EmptyStoreDoesNothing) {
-    Harness h;
-    for (int i = 0; i < 5; ++i) {
-        h.controller.tick();
-        h.clock.advance(1);
+    for (const bool paused : {false, true}) {
+        Harness h;
+        if (paused) {
+            h.add(0, "", "卵", "0", "0:01", "", "", "");
+            ASSERT_EQ(core::itijiteisi(h.env, [](const core::Fields&) { return true; }).size(), 1u);
+        }
+        for (int i = 0; i < 5; ++i) {
+            h.controller.tick();
+            h.clock.advance(1);
+        }
+        EXPECT_EQ(h.window.opened, 0) << paused;
+        EXPECT_TRUE(h.log.lines.empty());
+        EXPECT_EQ(h.st.NoticeCount, 0);
     }
-    EXPECT_EQ(h.window.opened, 0);
-    EXPECT_TRUE(h.log.lines.empty());
-    EXPECT_EQ(h.st.NoticeCount, 0);
 }
 
 TEST(ResidentTick, RepeatingCountdownOfTwoCyclesGivesFourNoticesAndIsRemoved) {
