@@ -16,7 +16,7 @@ struct CommandOption {
     std::string_view examples;   // command lines, one each ('\n' between them)
 };
 
-inline constexpr std::array<CommandOption, 8> kCommandOptions{{
+inline constexpr std::array<CommandOption, 10> kCommandOptions{{
     {"--open", "--open", "予約画面を開きます。起動していなければ、起動してから開きます（起動には画面が必要です）。",
      "Opens the entry window. When the program is not running, it starts first and then opens it (a start needs a "
      "display).",
@@ -40,6 +40,17 @@ inline constexpr std::array<CommandOption, 8> kCommandOptions{{
      "mayorin --at 9:00 --day 25 給料日\n"
      "mayorin --at 10:00 --date 12/25 --once 記念日\n"
      "mayorin --at 8:15 --weekdays 月～金 朝会"},
+    {"--pause [表示名]", "--pause [NAME]",
+     "動いているタイマー・繰返しタイマー・延長を一時停止します（残り時間はそのまま）。\n"
+     "表示名を付けるとその表示名のものだけ、付けなければすべてです。変わった予約内容を表示します。",
+     "Pauses the running countdowns (timers, repeating timers and extensions), which keep the time they have "
+     "left: with a display name those of that name, without one all of them. Prints the reservations it changed.",
+     "mayorin --pause 作業"},
+    {"--resume [表示名]", "--resume [NAME]",
+     "一時停止中のタイマー・繰返しタイマー・延長を再開します。残っていた時間の後にお知らせします。",
+     "Resumes the paused countdowns, with a display name those of that name; each gives its notice once the time "
+     "it had left has run. Prints the reservations it changed.",
+     "mayorin --resume 作業"},
     {"--list", "--list", "予約内容を、お知らせの近い順に、予約画面と同じ形で表示します。",
      "Prints the reservations, soonest first, as the entry window lists them.", "mayorin --list"},
     {"--quit", "--quit", "起動中の Mayorin。を、確認せずに終了します（予約は保存されます）。",
