@@ -200,7 +200,7 @@ completions() {
         echo "${COMPREPLY[*]}"' bash "$work/root/usr/share/bash-completion/completions/mayorin" "$1" 2>/dev/null
 }
 everyOption=$(grep -o -- '--[a-z]*' <<<"$help" | awk '!seen[$0]++' | tr '\n' ' ')
-for row in "mayorin --ti=--timer" "mayorin --re=--rest --repeat" "mayorin --=${everyOption% }" "mayorin --timer 0:05 作=" \
+for row in "mayorin --ti=--timer" "mayorin --da=--day --date" "mayorin --=${everyOption% }" "mayorin --timer 0:05 作=" \
     "mayorin --bogus="; do
     [ "$(completions "${row%%=*}")" = "${row#*=}" ] || fail "completing \"${row%%=*}\" gave \"$(completions "${row%%=*}")\""
 done
