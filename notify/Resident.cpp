@@ -38,18 +38,10 @@ std::string logStamp(core::Env& env) {
 
 } // namespace
 
-std::string appDirOf(const std::string& exeDir) {
-    std::string dir = exeDir;
-    if (!dir.empty() && (dir.back() == '/' || dir.back() == '\\')) {
-        dir.pop_back();
-    }
-    return dir;
-}
-
-void ResidentController::formLoad(const std::string& exeDir) {
+void ResidentController::formLoad(const std::string& dataFolder) {
     core::guarded(m_env.errors, kFormLoadLocation, [&] {
         core::State& st = m_env.st;
-        st.AppDir = appDirOf(exeDir);
+        st.AppDir = dataFolder;
         // The folder's lock comes before anything reads or writes its data file. A data file
         // linked into another folder is locked there too: program folders that share one file
         // through links meet in its folder.

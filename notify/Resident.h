@@ -55,9 +55,6 @@ public:
     virtual void setTickEnabled(bool enabled) = 0;
 };
 
-// AppDir from the directory of the executable: without a trailing separator.
-std::string appDirOf(const std::string& exeDir);
-
 // The resident window's logic: start-up, the 200 ms tick, exit confirmation and shut-down.
 class ResidentController {
 public:
@@ -67,14 +64,14 @@ public:
     ResidentController(const ResidentController&) = delete;
     ResidentController& operator=(const ResidentController&) = delete;
 
-    // Start-up, with the directory of the executable. The program folder's lock is taken first
-    // and kept for the life of the controller: a start that finds it held by a live instance
-    // shows the duplicate-start box and hands over to that instance, whatever the answer. Where
-    // the folder takes no lock, the running marker decides alone, and the start says so once on
-    // standard error and in the log.
+    // Start-up, with the data folder that AppDir is set to (persist/Folders.h). The data folder's
+    // lock is taken first and kept for the life of the controller: a start that finds it held by a
+    // live instance shows the duplicate-start box and hands over to that instance, whatever the
+    // answer. Where the folder takes no lock, the running marker decides alone, and the start says
+    // so once on standard error and in the log.
     // "Form_Load F4".
-    void formLoad(const std::string& exeDir);
-    // Lets the program folder's lock go, once the end has written everything.
+    void formLoad(const std::string& dataFolder);
+    // Lets the data folder's lock go, once the end has written everything.
     void releaseFolderLock() {
         m_lock.release();
         m_linkedLock.release();
