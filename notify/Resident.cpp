@@ -20,6 +20,7 @@ constexpr std::string_view kTimerLocation = "Timer1_Timer F4";
 constexpr std::string_view kQueryUnloadLocation = "Form_QueryUnload F4";
 constexpr std::string_view kUnloadLocation = "Form_Unload F4";
 constexpr std::string_view kOwariLocation = "owari F4";
+constexpr std::string_view kCommitDataLocation = "commitDataRequest F4";
 
 constexpr const char* kWindowOpen = "作業中";
 constexpr const char* kAbnormalEndText = " 異常終了するため、変更になった内容は保存されません。";
@@ -211,6 +212,16 @@ void ResidentController::unload() {
         m_shell.removeTrayIcon();
         m_settings.ClearRunningMarker(st.AppDir);
         m_shell.endProcess();
+    });
+}
+
+void ResidentController::commitData() {
+    core::guarded(m_env.errors, kCommitDataLocation, [&] {
+        const core::State& st = m_env.st;
+        if (!st.DataFileRead || st.ErrorCount > 0) {
+            return;
+        }
+        persist::kakikomiAfterNotice(m_env);
     });
 }
 

@@ -88,6 +88,11 @@ public:
     // Shut-down: closes the other windows, saves or not by ErrorCount, removes the tray icon,
     // clears the running marker and ends the process. "Form_Unload F4".
     void unload();
+    // A save of the session (the session manager's checkpoint, or the first step of a log-off) is no
+    // end: the data file is written, without a log line, and the program goes on. It is written only
+    // as the end would write it: not once an error has been reported (the end then decides), nor
+    // when the start-up has not read it whole. "commitDataRequest F4".
+    void commitData();
     // The end when the process is already exiting under the event loop (the display connection was
     // lost): saves or not by ErrorCount as the shut-down does, without the abnormal-end box, and
     // clears the running marker. Touches no window and not the tray; the data file is written only

@@ -794,6 +794,32 @@ TEST(ResidentExit, EndWithoutDisplaySavesByTheErrorCountAndTouchesNoWindow) {
     }
 }
 
+// A save of the session writes the data file as the end would: not after an error (the end then
+// decides) and not before the start-up has read it whole. It ends nothing and logs nothing.
+TEST(ResidentSession, SaveLeavesTheFileAsItWasWhereTheEndWouldNotWriteIt) {
+    struct Case {
+        const char* name;
+        bool read; // the start-up has read the data file whole
+        std::int16_t errors;
+    };
+    for (const Case& c : {Case{"one error reported", true, 1}, Case{"start-up not through", false, 0}}) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        const std::string before = dataFileWith({});
+        std::ofstream(persist::dataFilePath(h.st), std::ios::binary) << *h.codePage.encode(before);
+        h.st.DataFileRead = c.read;
+        h.add(2, "1", "朝会", "10", "0", "", "", "");
+        h.st.ErrorCount = c.errors;
+
+        h.controller.commitData();
+
+        EXPECT_EQ(dataFileText(h), before);
+        EXPECT_TRUE(h.log.lines.empty());
+        EXPECT_TRUE(h.shell.calls.empty());
+        EXPECT_EQ(h.st.ErrorCount, c.errors);
+    }
+}
+
 TEST(ResidentStart, StartUpInOrder) {
     // A data file left by an earlier run.
     std::string appDir;
