@@ -723,7 +723,7 @@ TEST(EndToEnd, sessionSaveKeepsItRunningAndTheLogOffEndsIt) {
     copyProgram(dir);
     SessionManager session(x.display, dir);
     ASSERT_TRUE(session.running());
-    ASSERT_TRUE(waitUntil([&] { return logHas(dir, "▼起動　,"); }))
+    ASSERT_TRUE(waitUntil([&] { return logHas(dir, "□読込　,"); }))
         << readFile(dir / "session.txt") << readFile(dir / "output.txt");
     const std::vector<std::string> started = logLines(dir);
 

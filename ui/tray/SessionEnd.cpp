@@ -81,11 +81,8 @@ void connectSessionEnd(Form4& resident, bool signalsInstalled) {
 #if QT_CONFIG(sessionmanager)
     // A save of the session, a checkpoint or the first step of a log-off, is no end: the data file is
     // written and the program goes on until the session manager's die, the display gone or a signal.
-    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &resident, [&resident](QSessionManager&) {
-        if (!resident.isShuttingDown()) {
-            resident.controller().commitData();
-        }
-    });
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &resident,
+                     [&resident](QSessionManager&) { resident.controller().commitData(); });
     // The session is never to start it again: the log-in start is its only start, and a restored
     // session would start a second instance beside it. The session manager saves the state of a
     // client first as it registers, and the hint holds for every later save.
