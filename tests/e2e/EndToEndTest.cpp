@@ -624,6 +624,149 @@ TEST(EndToEnd, lostDisplayEndsNormally) {
     fs::remove_all(dir);
 }
 
+// xfce4-session with the program as the one client of its session, on a session bus of its own
+// (with xfce's settings service, which it reads its session from); ended with the test. The
+// program runs as the log-in start runs it, its exit status going to "status" in dir.
+class SessionManager {
+public:
+    static constexpr const char* kSession = "/usr/bin/xfce4-session";
+
+    SessionManager(const std::string& display, const fs::path& dir) {
+        m_bus = spawn({"/usr/bin/dbus-daemon", "--config-file=" MAYORIN_PRIVATE_BUS, "--nofork", "--print-address=1"},
+                      inheritedEnvironment(), dir / "bus.txt", "/dev/null");
+        if (m_bus <= 0 || !waitUntil([&] { return readFile(dir / "bus.txt").find('\n') != std::string::npos; }, 10s)) {
+            return;
+        }
+        const std::string bus = readFile(dir / "bus.txt");
+        std::vector<std::string> env = programEnvironment(
+            dir,
+            {"QT_QPA_PLATFORM=xcb", "DISPLAY=" + display, "DBUS_SESSION_BUS_ADDRESS=" + bus.substr(0, bus.find('\n'))},
+            {runtimeDir(dir), "XDG_CONFIG_DIRS=" + (dir / "no-system-config").string(), "NO_AT_BRIDGE=1"});
+        std::erase_if(env, [](const std::string& v) { return v.rfind("SESSION_MANAGER=", 0) == 0; });
+        m_env = env;
+        const fs::path channels = dir / "config" / "xfce4" / "xfconf" / "xfce-perchannel-xml";
+        fs::create_directories(channels);
+        // Its session: client.sh, "@" below.
+        std::string channel = R"(<channel name="xfce4-session" version="1.0">
+  <property name="startup" type="empty">
+    <property name="ssh-agent" type="empty"><property name="enabled" type="bool" value="false"/></property>
+    <property name="gpg-agent" type="empty"><property name="enabled" type="bool" value="false"/></property>
+  </property>
+  <property name="sessions" type="empty"><property name="Failsafe" type="empty">
+    <property name="Count" type="int" value="1"/>
+    <property name="Client0_Command" type="array"><value type="string" value="@"/></property>
+  </property></property>
+</channel>
+)";
+        std::ofstream(channels / "xfce4-session.xml")
+            << channel.replace(channel.find('@'), 1, (dir / "client.sh").string());
+        std::ofstream(dir / "client.sh")
+            << "#!/bin/sh\ncd \"$(dirname \"$0\")\"\n./mayorin >output.txt 2>&1\necho $? >status\n";
+        fs::permissions(dir / "client.sh", fs::perms::owner_all);
+        // The machine's log-in starts would join the session: each is hidden by one of the account's.
+        fs::create_directories(dir / "config" / "autostart");
+        std::error_code none;
+        for (const auto& e : fs::directory_iterator("/etc/xdg/autostart", none)) {
+            std::ofstream(dir / "config" / "autostart" / e.path().filename())
+                << "[Desktop Entry]\nType=Application\nName=-\nExec=true\nHidden=true\n";
+        }
+        // Where the bus would start the settings service on demand.
+        const std::string service = readFile("/usr/share/dbus-1/services/org.xfce.Xfconf.service");
+        const auto exec = service.find("Exec=");
+        if (exec == std::string::npos) {
+            return;
+        }
+        m_settings = spawn({service.substr(exec + 5, service.find('\n', exec) - exec - 5)}, env, dir / "xfconfd.txt",
+                           dir / "xfconfd.txt");
+        m_session = spawn({kSession, "--disable-tcp"}, env, dir / "session.txt", dir / "session.txt");
+        m_socket = "/tmp/.ICE-unix/" + std::to_string(m_session); // where clients reach it
+    }
+    ~SessionManager() {
+        killChild(m_session);
+        killChild(m_settings);
+        killChild(m_bus);
+        std::error_code none;
+        fs::remove(m_socket, none); // it leaves it behind
+    }
+
+    bool running() const { return m_session > 0; }
+    // Waits for the session manager to end, as it does once a log-off is through; true when it did.
+    bool ended() { return waitForExit(m_session, 10s) >= 0; }
+
+    // Runs argv[0] on the session's bus and display; returns its standard output.
+    std::string run(const std::vector<std::string>& argv) const { return capture(argv, m_env); }
+
+private:
+    std::vector<std::string> m_env;
+    pid_t m_bus = 0;
+    pid_t m_settings = 0;
+    pid_t m_session = 0;
+    fs::path m_socket;
+};
+
+// Under a real session manager a save of the session (xfce's "Save session") writes the data file
+// and ends nothing; the saved session does not hold the program, so a restored session never
+// starts it beside the log-in start. The log-off that follows ends it the normal way.
+TEST(EndToEnd, sessionSaveKeepsItRunningAndTheLogOffEndsIt) {
+    for (const char* tool : {XServer::kXvfb, SessionManager::kSession}) {
+        if (!fs::exists(tool)) {
+            GTEST_SKIP() << tool << " is not installed (Debian packages xvfb, xfce4-session)";
+        }
+    }
+    XServer x;
+    ASSERT_TRUE(x.running()) << "Xvfb did not start";
+    const fs::path dir = freshDir();
+    const DueAlarm alarm(100000);
+    const std::string bytes = DueAlarm::file({alarm.later});
+    const fs::path dataFile = dir / "Mayorin。保存.txt";
+    std::ofstream(dataFile, std::ios::binary) << bytes;
+    copyProgram(dir);
+    SessionManager session(x.display, dir);
+    ASSERT_TRUE(session.running());
+    ASSERT_TRUE(waitUntil([&] { return logHas(dir, "□読込　,"); }))
+        << readFile(dir / "session.txt") << readFile(dir / "output.txt");
+    const std::vector<std::string> started = logLines(dir);
+
+    // The save: a data file taken away meanwhile is back, as it was.
+    fs::remove(dataFile);
+    session.run({"/usr/bin/gdbus", "call", "--session", "--dest", "org.xfce.SessionManager", "--object-path",
+                 "/org/xfce/SessionManager", "--method", "org.xfce.Session.Manager.Checkpoint", ""});
+    // The saved session, "xfce4-session-<host><display>" once it is whole.
+    const auto sessionFile = [&] {
+        std::error_code none;
+        for (const auto& e : fs::directory_iterator(dir / ".cache" / "sessions", none)) {
+            if (e.path().string().ends_with(x.display)) {
+                return readFile(e.path());
+            }
+        }
+        return std::string();
+    };
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(dataFile) && !sessionFile().empty(); }))
+        << readFile(dir / "session.txt") << readFile(dir / "output.txt");
+    EXPECT_EQ(readFile(dataFile), bytes);
+    const std::string saved = sessionFile();
+    EXPECT_EQ(saved.substr(0, saved.find("Screen0")), "[Session: Default]\nCount=0\n")
+        << "the session holds no client to start again";
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(fs::exists(dir / "status")) << "still running: " << readFile(dir / "output.txt");
+    EXPECT_EQ(logLines(dir), started) << "a save logs nothing";
+    EXPECT_EQ(runningMarker(dir), "運転中");
+
+    session.run({"/usr/bin/xfce4-session-logout", "--logout", "--fast"});
+    ASSERT_TRUE(waitUntil([&] { return readFile(dir / "status").find('\n') != std::string::npos; }))
+        << readFile(dir / "session.txt") << readFile(dir / "output.txt");
+    EXPECT_EQ(readFile(dir / "status"), "0\n") << readFile(dir / "output.txt");
+    EXPECT_TRUE(session.ended()) << readFile(dir / "session.txt");
+    EXPECT_EQ(readFile(dataFile), bytes);
+    const std::vector<std::string> lines = logLines(dir);
+    ASSERT_EQ(lines.size(), started.size() + 2);
+    EXPECT_EQ(lines[lines.size() - 2].substr(0, lines[lines.size() - 2].find(',') + 1), "□書込　,");
+    EXPECT_EQ(lines.back().substr(0, lines.back().find(',') + 1), "▲終了　,");
+    EXPECT_EQ(lines.back().substr(lines.back().find(",,,")), ",,,終了,Revision=68,レジストリ=0,エラー回数=0,,");
+    EXPECT_EQ(runningMarker(dir), "");
+    fs::remove_all(dir);
+}
+
 // A line the reader cannot take (over 32,767 characters) is reported at start. Once the user has
 // answered the error box, the program ends, and the file is still every line it was, byte for
 // byte: only a read that got through may be written back.

@@ -7,14 +7,11 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "core/Calendar.h"
 #include "core/ListLine.h"
 #include "core/Pause.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
-#include "notify/DataFolder.h"
 #include "notify/DueNotice.h"
 #include "notify/Recalc.h"
 #include "notify/Resident.h"
@@ -817,6 +814,32 @@ TEST(ResidentExit, EndWithoutDisplaySavesByTheErrorCountAndTouchesNoWindow) {
     }
 }
 
+// A save of the session writes the data file as the end would: not after an error (the end then
+// decides) and not before the start-up has read it whole. It ends nothing and logs nothing.
+TEST(ResidentSession, SaveLeavesTheFileAsItWasWhereTheEndWouldNotWriteIt) {
+    struct Case {
+        const char* name;
+        bool read; // the start-up has read the data file whole
+        std::int16_t errors;
+    };
+    for (const Case& c : {Case{"one error reported", true, 1}, Case{"start-up not through", false, 0}}) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        const std::string before = dataFileWith({});
+        std::ofstream(persist::dataFilePath(h.st), std::ios::binary) << *h.codePage.encode(before);
+        h.st.DataFileRead = c.read;
+        h.add(2, "1", "朝会", "10", "0", "", "", "");
+        h.st.ErrorCount = c.errors;
+
+        h.controller.commitData();
+
+        EXPECT_EQ(dataFileText(h), before);
+        EXPECT_TRUE(h.log.lines.empty());
+        EXPECT_TRUE(h.shell.calls.empty());
+        EXPECT_EQ(h.st.ErrorCount, c.errors);
+    }
+}
+
 TEST(ResidentStart, StartUpInOrder) {
     // A data file left by an earlier run.
     std::string appDir;
@@ -834,7 +857,7 @@ TEST(ResidentStart, StartUpInOrder) {
     h.st.WeekdayNames = fresh.WeekdayNames; // empty until start-up
     h.backend.save("ver", "68", "お知らせです。");
 
-    h.controller.formLoad(appDir + "/");
+    h.controller.formLoad(appDir);
 
     EXPECT_EQ(h.st.AppDir, appDir);
     EXPECT_EQ(h.st.WeekdayNames[1], "月");
@@ -919,116 +942,6 @@ TEST(ResidentStart, AfterACrashQuietlyBesideALiveInstanceNotAtAll) {
         }
         EXPECT_EQ(dataFileText(h), text);
         EXPECT_EQ(h.st.ErrorCount, 0);
-    }
-}
-
-// Every file and folder below root, with the mode of each folder.
-std::map<std::string, unsigned> treeOf(const std::string& root) {
-    std::map<std::string, unsigned> tree;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
-        const auto perms = static_cast<unsigned>(e.symlink_status().permissions()) & 0777u;
-        tree[e.path().string().substr(root.size())] = e.is_directory() ? perms : 01000u;
-    }
-    return tree;
-}
-
-// A build from source keeps AppDir beside the executable; the package keeps it in the account's
-// $XDG_DATA_HOME/mayorin, made 0700 at the first start, and writes nothing beside the program.
-TEST(ResidentStart, AppDirBesideTheProgramOrInTheAccountsDataFolder) {
-    constexpr auto kBeside = DataPlace::BesideProgram;
-    constexpr auto kHome = DataPlace::AccountHome;
-    using Tree = std::map<std::string, unsigned>;
-    struct Case {
-        const char* name;
-        std::string exeDir; // "@" stands for the test's root folder
-        DataPlace place;
-        const char* xdgDataHome;
-        const char* home;
-        std::string thereBefore; // below the root: a folder (0755) when it ends with "/", else a file
-        std::string appDir;
-        std::string error;
-        Tree made = {}; // new below the root: folders with their modes
-        mode_t umask = 022;
-    };
-    const std::string kNoHome = "データの保存場所が決まりません。環境変数 HOME が設定されていません。";
-    const Tree kMadeInHome = {
-        {"/home/.local", 0700}, {"/home/.local/share", 0700}, {"/home/.local/share/mayorin", 0700}};
-    const std::string kBin = "@/usr/bin";
-    const std::string kShare = "@/home/.local/share/mayorin";
-    const Tree kXdgMade = {{"/xdg", 0700}, {"/xdg/mayorin", 0700}};
-    const Case cases[] = {
-        {"source build", "@/usr/bin/", kBeside, "@/xdg", "@/home", "", "@/usr/bin", ""},
-        {"source build", "/opt/mayorin", kBeside, nullptr, nullptr, "", "/opt/mayorin", ""},
-        {"source build at the root", "/", kBeside, nullptr, nullptr, "", "", ""},
-        {"source build at a drive's root", "C:\\", kBeside, nullptr, nullptr, "", "C:", ""},
-        {"package", kBin, kHome, "@/xdg/", "@/home", "", "@/xdg/mayorin", "", kXdgMade},
-        {"package without XDG_DATA_HOME", kBin, kHome, nullptr, "@/home/", "", kShare, "", kMadeInHome, 0277},
-        {"package, XDG_DATA_HOME empty", kBin, kHome, "", "@/home", "", kShare, "", kMadeInHome},
-        {"package, XDG_DATA_HOME relative", kBin, kHome, "xdg", "@/home", "", kShare, "", kMadeInHome},
-        {"package, the folder there already", kBin, kHome, "@/home", nullptr, "/home/mayorin/", "@/home/mayorin", ""},
-        {"package without HOME", kBin, kHome, nullptr, nullptr, "", "", kNoHome},
-        {"package, HOME relative", kBin, kHome, "xdg", "home", "", "", kNoHome},
-        {"package, a file in the folder's place", kBin, kHome, "@/home", nullptr, "/home/mayorin", "",
-         "データの保存場所がフォルダではありません: @/home/mayorin"},
-        {"package, a file above the folder", kBin, kHome, "@/home/f/data", nullptr, "/home/f", "",
-         "データの保存場所のフォルダを作れませんでした: @/home/f/data/mayorin（Not a directory）"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::TempDir root;
-        const auto at = [&root](std::string s) {
-            for (auto i = s.find('@'); i != std::string::npos; i = s.find('@')) {
-                s.replace(i, 1, root.path);
-            }
-            return s;
-        };
-        std::filesystem::create_directories(root.path + "/usr/bin");
-        std::filesystem::create_directories(root.path + "/home");
-        std::ofstream(root.path + "/usr/bin/mayorin") << "program";
-        if (!c.thereBefore.empty() && c.thereBefore.back() == '/') {
-            ::mkdir((root.path + c.thereBefore).c_str(), 0755);
-            ::chmod((root.path + c.thereBefore).c_str(), 0755);
-        } else if (!c.thereBefore.empty()) {
-            std::ofstream(root.path + c.thereBefore) << "x";
-        }
-        const std::string xdg = c.xdgDataHome != nullptr ? at(c.xdgDataHome) : "";
-        const std::string home = c.home != nullptr ? at(c.home) : "";
-        Tree expected = treeOf(root.path);
-        expected.insert(c.made.begin(), c.made.end());
-        const mode_t umask = ::umask(c.umask);
-
-        const DataFolder folder =
-            openDataFolder(at(c.exeDir), c.place, c.xdgDataHome != nullptr ? xdg.c_str() : nullptr,
-                           c.home != nullptr ? home.c_str() : nullptr);
-
-        ::umask(umask);
-        EXPECT_EQ(folder.path, at(c.appDir));
-        EXPECT_EQ(folder.error, at(c.error));
-        EXPECT_EQ(treeOf(root.path), expected);
-    }
-}
-
-// The chime and the help lie beside the executable, else in share/mayorin beside its bin folder.
-TEST(ResidentStart, ProgramFilesBesideTheProgramElseInShare) {
-    struct Case {
-        const char* name;
-        std::vector<std::string> files;
-        std::string found;
-    };
-    const Case cases[] = {
-        {"beside", {"/usr/bin/音.wav", "/usr/share/mayorin/音.wav"}, "/usr/bin/音.wav"},
-        {"in share", {"/usr/share/mayorin/音.wav", "/usr/share/音.wav"}, "/usr/share/mayorin/音.wav"},
-        {"nowhere: named beside", {"/usr/share/音.wav", "/usr/bin/mayorin/音.wav"}, "/usr/bin/音.wav"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::TempDir root;
-        std::filesystem::create_directories(root.path + "/usr/bin");
-        for (const auto& f : c.files) {
-            std::filesystem::create_directories(std::filesystem::path(root.path + f).parent_path());
-            std::ofstream(root.path + f) << "x";
-        }
-        EXPECT_EQ(programFile(root.path + "/usr/bin", "音.wav"), root.path + c.found);
     }
 }
 

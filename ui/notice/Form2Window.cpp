@@ -4,7 +4,7 @@
 #include "core/Guard.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
-#include "notify/DataFolder.h"
+#include "persist/Folders.h"
 #include "notify/Recalc.h"
 #include "ui/Accessibility.h"
 #include "ui/Fonts.h"
@@ -379,7 +379,7 @@ void Form2::ongaku() {
         if (!m_ctx.settings.optionOn(persist::Option::Sound)) {
             return; // the sound is switched off
         }
-        m_ctx.sound.setFile(notify::programFile(env.st.ProgramDir, kSoundFile));
+        m_ctx.sound.setFile(persist::programFile(env.st.ProgramDir, kSoundFile));
         m_ctx.sound.open();
         m_ctx.sound.play();
     });
