@@ -27,6 +27,7 @@
 #include "ui/entry/Form1.h"
 #include "ui/message/Form5.h"
 #include "ui/names/Form3.h"
+#include "ui/notice/Form2.h"
 #include "ui/tray/Help.h"
 #include "ui/ListMouse.h"
 #include "ui/Accessibility.h"
@@ -890,6 +891,7 @@ void Form1::settei_suru_Click(int index) {
         }
         m_ctx.settings.saveOptions(checks);
         m_ctx.settings.saveOption(persist::kDesktopNotification, m_settei_suru[kDesktopItem]->isChecked());
+        switchDesktopNotification(m_ctx, m_settei_suru[kDesktopItem]->isChecked());
     });
 }
 
