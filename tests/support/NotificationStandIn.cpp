@@ -5,7 +5,8 @@
 //   --markup        a service that reads the body as markup ("body-markup")
 //   --refuse        a service that turns every notification down
 //   --answer KEYS   chooses the actions KEYS (comma-separated) of the first notification one after
-//                   another, as a user would (after choosing 消して閉じる on another program's)
+//                   another once its number is sent, as a user would (after choosing 消して閉じる
+//                   on another program's)
 //   --dismiss       the user closes the first notification on the desktop
 //   --delay MS      every reply comes MS milliseconds after its call, as from a busy desktop
 // "ready" is the file's first line once the service's name is held.
@@ -73,7 +74,7 @@ public Q_SLOTS:
         if (!m_first) {
             m_first = true;
             const int answer = m_options.indexOf("--answer");
-            int after = 300;
+            int after = delay() + 300; // once the number is known
             if (answer >= 0) {
                 bool other = true; // another program's notification is answered first: not this program's
                 for (const QString& key : m_options.value(answer + 1).split(',')) {
@@ -109,13 +110,16 @@ Q_SIGNALS:
 private:
     // With --delay, the reply (of these arguments) goes out that much later instead of now.
     void replyLater(const QList<QVariant>& arguments) {
-        const int delay = m_options.indexOf("--delay");
-        if (delay < 0) {
+        if (delay() == 0) {
             return;
         }
         setDelayedReply(true);
-        QTimer::singleShot(m_options.value(delay + 1).toInt(), this,
+        QTimer::singleShot(delay(), this,
                            [reply = message().createReply(arguments)] { QDBusConnection::sessionBus().send(reply); });
+    }
+    int delay() const {
+        const int option = m_options.indexOf("--delay");
+        return option < 0 ? 0 : m_options.value(option + 1).toInt();
     }
     void actionInvoked(uint id, const QString& key) {
         write(QString("ActionInvoked %1 %2").arg(id).arg(key));

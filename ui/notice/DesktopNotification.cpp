@@ -51,8 +51,8 @@ DesktopNotification::~DesktopNotification() {
     end();
 }
 
-void DesktopNotification::show(const std::string& summary, const std::string& body,
-                               const std::vector<Action>& actions, Answer answer) {
+void DesktopNotification::show(const std::string& summary, const std::string& body, const std::vector<Action>& actions,
+                               Answer answer) {
     if (!m_bus.isConnected() || m_ended || !m_enabled) {
         return;
     }

@@ -715,7 +715,8 @@ private slots:
             action(c.item)->trigger();
             QCOMPARE(lastLog(), "＃設定　," + kNow + ",,,設定の変更," + c.line + ",,,");
             // The desktop notification is switched as its item is checked, at once.
-            QCOMPARE(p->desktop.switched.join(',').section(',', -1), QString(c.stored[4] == std::string("True") ? "on" : "off"));
+            QCOMPARE(p->desktop.switched.join(',').section(',', -1),
+                     QString(c.stored[4] == std::string("True") ? "on" : "off"));
             for (int i = 0; i < 5; ++i) {
                 QCOMPARE(p->backend.get("settei", std::to_string(i), "?"), std::string(c.stored[i]));
                 QCOMPARE(action(("settei_suru_" + std::to_string(i == 4 ? 7 : i)).c_str())->isChecked(),
