@@ -661,7 +661,8 @@ TEST(EndToEnd, noticeStoredAboveTheScreenOpensBelowATopPanel) {
 // Under openbox with two workspaces, while the user types into another program kept on top (xev,
 // which prints the keys it gets): a notice shows the notice window without taking the keyboard;
 // the next, once the user has brought that program above it, raises it again; one while the user
-// is on the other workspace brings it there. A click gives it the keyboard.
+// is on the other workspace brings it there. A click gives it the keyboard. One shown on every
+// workspace stays so.
 TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
     for (const char* tool :
          {XServer::kXvfb, "/usr/bin/openbox", kXdotool, "/usr/bin/xev", "/usr/bin/xprop", "/usr/bin/wmctrl"}) {
@@ -692,10 +693,11 @@ TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
                              [](const std::string& l) { return l.rfind("♪予時刻,", 0) == 0; });
     };
 
-    // Three notices, each once the user has done what comes before it.
+    // Four notices, each once the user has done what comes before it.
     const long long first = localNow().stamp + 3 * kSlowdown;
     std::ofstream(dir / "Mayorin。保存.txt", std::ios::binary)
-        << DueAlarm::file({{"2", "0", "三", "00", "00", "", "", "", sp(first + 7 * kSlowdown)},
+        << DueAlarm::file({{"2", "0", "四", "00", "00", "", "", "", sp(first + 11 * kSlowdown)},
+                           {"2", "0", "三", "00", "00", "", "", "", sp(first + 7 * kSlowdown)},
                            {"2", "0", "二", "00", "00", "", "", "", sp(first + 3 * kSlowdown)},
                            {"2", "0", "一", "00", "00", "", "", "", sp(first)}});
     Program program(dir);
@@ -725,6 +727,14 @@ TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
 
     xdo({"mousemove", "--window", notice, "300", "60", "click", "1"});
     EXPECT_TRUE(waitUntil([&] { return xdo({"getactivewindow"}) == notice; }, 5s)) << "a click gives it the keyboard";
+
+    // Put on every workspace (as the window menu does), it stays there with the next notice.
+    xdo({"set_desktop_for_window", notice, "4294967295"});
+    xdo({"set_desktop", "0"});
+    ASSERT_EQ(notices(), 3) << "the fourth notice came too soon to tell";
+    ASSERT_TRUE(waitUntil([&] { return notices() == 4; }, 20s));
+    std::this_thread::sleep_for(500ms); // the window manager has had the time to move it
+    EXPECT_EQ(xdo({"get_desktop_for_window", notice}), "-1") << "moved onto one workspace";
     EXPECT_EQ(program.terminate(), 0) << readFile(dir / "output.txt");
     killChild(xev);
     fs::remove_all(dir);
