@@ -10,8 +10,8 @@
 
 namespace mayorin::test {
 
-// The desktop notification, recorded: what it showed, how often it was withdrawn, how it was
-// switched ("on", "off"), and the answer a user would give through it.
+// The desktop notification, recorded: what it showed, how often it was withdrawn, and the answer
+// a user would give through it.
 class RecordingNotification final : public ui::NoticeNotification {
 public:
     void show(const std::string& summary, const std::string& body, const std::vector<Action>& actions,
@@ -27,7 +27,6 @@ public:
         ++withdrawn;
         m_answer = nullptr;
     }
-    void setEnabled(bool on) override { switched << (on ? "on" : "off"); }
     void end() override { withdraw(); }
     // Chooses an action of the notification shown; false when none is shown.
     bool answer(const std::string& key) {
@@ -40,7 +39,6 @@ public:
     }
     QStringList shown;
     int withdrawn = 0;
-    QStringList switched;
 
 private:
     Answer m_answer;

@@ -53,7 +53,7 @@ DesktopNotification::~DesktopNotification() {
 
 void DesktopNotification::show(const std::string& summary, const std::string& body, const std::vector<Action>& actions,
                                Answer answer) {
-    if (!m_bus.isConnected() || m_ended || !m_enabled) {
+    if (!m_bus.isConnected() || m_ended) {
         return;
     }
     Texts texts;
@@ -73,16 +73,8 @@ void DesktopNotification::show(const std::string& summary, const std::string& bo
 
 void DesktopNotification::withdraw() {
     m_wanted.reset();
-    m_withdrawnAt = m_versions;
     m_shownAnswer = nullptr;
     reconcile();
-}
-
-void DesktopNotification::setEnabled(bool on) {
-    m_enabled = on;
-    if (!on) {
-        withdraw();
-    }
 }
 
 void DesktopNotification::ownerChanged(const QString& newOwner) {
@@ -167,7 +159,7 @@ void DesktopNotification::notifyAnswered(QDBusPendingCallWatcher* call, int owne
     } else {
         m_shownId = reply.value();
         m_shownVersion = sent.version;
-        m_shownAnswer = sent.version > m_withdrawnAt ? sent.answer : nullptr;
+        m_shownAnswer = sent.answer;
     }
     reconcile();
 }

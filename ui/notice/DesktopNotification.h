@@ -33,7 +33,6 @@ public:
     void show(const std::string& summary, const std::string& body, const std::vector<Action>& actions,
               Answer answer) override;
     void withdraw() override;
-    void setEnabled(bool on) override;
     void end() override;
 
 private Q_SLOTS:
@@ -66,14 +65,12 @@ private:
     void close(uint id);
 
     QDBusConnection m_bus;
-    bool m_enabled = true;
     bool m_ended = false;
     Service m_service = Service::Unknown;
     bool m_markup = false; // the service reads the body as markup
     int m_owner = 0;       // counts the service's owners: a reply from an owner gone is ignored
 
     int m_versions = 0;
-    int m_withdrawnAt = 0;         // the last version before the last withdrawal: none of them answers
     std::optional<Texts> m_wanted; // what should be shown
     int m_refused = 0;             // the version the service turned down: not sent again
     uint m_shownId = 0;            // what the service shows, 0 when nothing

@@ -38,8 +38,9 @@ void selectTopNotice(UiContext& ctx) {
 }
 
 void switchDesktopNotification(UiContext& ctx, bool on) {
-    if (ctx.desktop != nullptr) {
-        ctx.desktop->setEnabled(on);
+    // Switched on, the next notice shows it: the window reads the option at each notice.
+    if (!on && ctx.desktop != nullptr) {
+        ctx.desktop->withdraw();
     }
 }
 
