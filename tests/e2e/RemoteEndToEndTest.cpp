@@ -370,6 +370,13 @@ TEST(RemoteEndToEnd, desktopNotificationFollowsTheWindow) {
          {notifyLine("0", "会議　から00分01秒が経過しました。"), "ActionInvoked 2 0", "ActionInvoked 1 2",
           "ActionInvoked 1 0", "CloseNotification 1"},
          {extended("会議"), closed}},
+        // 消して閉じる: withdrawn with the window; the next notice is a new notification.
+        {"discarded",
+         {"--answer", "0"},
+         {{"卵", 4}, {"茶", 5}},
+         {notifyLine("0", "卵　から00分01秒が経過しました。"), "ActionInvoked 2 0", "ActionInvoked 1 0",
+          "CloseNotification 1", notifyLine("0", "茶　から00分01秒が経過しました。"), "CloseNotification 2"},
+         {closed, closed}},
         {"slow service",
          {"--delay", "3000", "--answer", "2"},
          {{"卵", 1}, {"茶", 4}},
@@ -460,7 +467,8 @@ TEST(RemoteEndToEnd, desktopNotificationFollowsTheWindow) {
 
 // Without a notification service, with one that turns notifications down or one that shows no
 // buttons, the window works alone: no error, nothing logged. A service that comes later is used:
-// it gets the notice not yet shown, then the next one in its place.
+// it gets the notice not yet shown (or shown by a service gone since), then the next one in its
+// place.
 TEST(RemoteEndToEnd, desktopNotificationWaitsForAServiceThatCanShowIt) {
     const std::string first = "卵　から00分01秒が経過しました。";
     const std::string second = "茶　から00分01秒が経過しました。\\nほかに1件のお知らせがあります。";
@@ -474,6 +482,8 @@ TEST(RemoteEndToEnd, desktopNotificationWaitsForAServiceThatCanShowIt) {
         {"none", {"-"}, {}, {notifyLine("0", first), notifyLine("1", second)}},
         {"without actions", {"--no-actions"}, {}, {notifyLine("0", first), notifyLine("1", second)}},
         {"refusing", {"--refuse"}, {notifyLine("0", first)}, {notifyLine("0", second)}},
+        // What it showed went with it: the next service shows the notice anew.
+        {"usable, then gone", {}, {notifyLine("0", first)}, {notifyLine("0", first), notifyLine("1", second)}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

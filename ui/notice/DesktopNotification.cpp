@@ -124,6 +124,7 @@ void DesktopNotification::reconcile() {
             close(m_shownId);
             m_shownId = 0;
             m_shownVersion = 0;
+            m_shownAnswer = nullptr;
         }
         return;
     }
