@@ -1,17 +1,19 @@
 #include "ui/OptionChange.h"
 
+#include "ui/notice/Form2.h"
+
 namespace mayorin::ui {
 
 void optionChanged(UiContext& ctx, persist::Option option, bool on) {
-    (void)ctx;
-    (void)on;
     switch (option) {
     case persist::Option::Sound:
     case persist::Option::Log:
     case persist::Option::NamePick:
     case persist::Option::ReservationPick:
-    case persist::Option::DesktopNotification:
         break; // read where they are used
+    case persist::Option::DesktopNotification:
+        switchDesktopNotification(ctx, on);
+        break;
     }
 }
 

@@ -513,46 +513,6 @@ TEST(EndToEnd, countdownKeepsItsLengthWhenTheClockIsSetBack) {
 
 constexpr const char* kXdotool = "/usr/bin/xdotool";
 
-// An X server of the test's own.
-class XServer {
-public:
-    // The server picks a free display itself and says which once it takes connections: tests
-    // running side by side never share one. It never resets: a reset when the last client goes
-    // (an xdotool call) drops a connection it has just taken, the program's among them.
-    XServer() : m_dir(mayorin::e2e::freshDir("mayorin-xvfb")) {
-        const fs::path said = m_dir / "display";
-        m_pid =
-            std::max(0, spawn({kXvfb, "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
-                              inheritedEnvironment(), said, "/dev/null"));
-        if (m_pid != 0 && waitUntil([&] { return readFile(said).find('\n') != std::string::npos; }, 10s)) {
-            const std::string n = readFile(said);
-            display = ":" + n.substr(0, n.find('\n'));
-        } else {
-            stop();
-        }
-    }
-    ~XServer() {
-        stop();
-        fs::remove_all(m_dir);
-    }
-
-    bool running() const { return m_pid != 0; }
-    void stop() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-            m_pid = 0;
-        }
-    }
-
-    static constexpr const char* kXvfb = "/usr/bin/Xvfb";
-    std::string display;
-
-private:
-    fs::path m_dir;
-    pid_t m_pid = 0;
-};
-
 // xdotool's output lines for these arguments on the X server of display ("" alone when it found
 // nothing).
 std::vector<std::string> xdotool(const std::string& display, std::vector<std::string> args) {
@@ -844,7 +804,8 @@ TEST(EndToEnd, noticeStoredAboveTheScreenOpensBelowATopPanel) {
 // Under openbox with two workspaces, while the user types into another program kept on top (xev,
 // which prints the keys it gets): a notice shows the notice window without taking the keyboard;
 // the next, once the user has brought that program above it, raises it again; one while the user
-// is on the other workspace brings it there. A click gives it the keyboard.
+// is on the other workspace brings it there. A click gives it the keyboard. One shown on every
+// workspace stays so.
 TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
     for (const char* tool :
          {XServer::kXvfb, "/usr/bin/openbox", kXdotool, "/usr/bin/xev", "/usr/bin/xprop", "/usr/bin/wmctrl"}) {
@@ -875,10 +836,11 @@ TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
                              [](const std::string& l) { return l.rfind("♪予時刻,", 0) == 0; });
     };
 
-    // Three notices, each once the user has done what comes before it.
+    // Four notices, each once the user has done what comes before it.
     const long long first = localNow().stamp + 3 * kSlowdown;
     std::ofstream(dir / "Mayorin。保存.txt", std::ios::binary)
-        << DueAlarm::file({{"2", "0", "三", "00", "00", "", "", "", sp(first + 7 * kSlowdown)},
+        << DueAlarm::file({{"2", "0", "四", "00", "00", "", "", "", sp(first + 11 * kSlowdown)},
+                           {"2", "0", "三", "00", "00", "", "", "", sp(first + 7 * kSlowdown)},
                            {"2", "0", "二", "00", "00", "", "", "", sp(first + 3 * kSlowdown)},
                            {"2", "0", "一", "00", "00", "", "", "", sp(first)}});
     Program program(dir);
@@ -908,6 +870,14 @@ TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
 
     xdo({"mousemove", "--window", notice, "300", "60", "click", "1"});
     EXPECT_TRUE(waitUntil([&] { return xdo({"getactivewindow"}) == notice; }, 5s)) << "a click gives it the keyboard";
+
+    // Put on every workspace (as the window menu does), it stays there with the next notice.
+    xdo({"set_desktop_for_window", notice, "4294967295"});
+    xdo({"set_desktop", "0"});
+    ASSERT_EQ(notices(), 3) << "the fourth notice came too soon to tell";
+    ASSERT_TRUE(waitUntil([&] { return notices() == 4; }, 20s));
+    std::this_thread::sleep_for(500ms); // the window manager has had the time to move it
+    EXPECT_EQ(xdo({"get_desktop_for_window", notice}), "-1") << "moved onto one workspace";
     EXPECT_EQ(program.terminate(), 0) << readFile(dir / "output.txt");
     killChild(xev);
     fs::remove_all(dir);

@@ -60,6 +60,8 @@ public:
     bool isShuttingDown() const { return m_unloading || m_ended; }
 
     notify::ResidentController& controller() { return *m_controller; }
+    // The desktop notification beside the notification window, none where there is none.
+    NoticeNotification* desktopNotification() const { return m_ctx.desktop; }
     TrayIcon* trayIcon() const { return m_tray; }
     QMenu* trayMenu() const { return m_menu; }
     QTimer* tickTimer() const { return m_tick; }

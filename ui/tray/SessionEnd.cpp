@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QSessionManager>
 
+#include "ui/notice/NoticeNotification.h"
 #include "ui/tray/Form4.h"
 #include "ui/tray/SystemSignals.h"
 
@@ -67,6 +68,11 @@ extern "C" void onExit() {
     if (g_resident != nullptr && !g_resident->hasEnded()) {
         armWatchdog();
         g_resident->endWithoutDisplay();
+    }
+    // The display went under the event loop, which no destructor outlives: the desktop notification
+    // is withdrawn here, over the session bus that is still there.
+    if (g_resident != nullptr && g_resident->desktopNotification() != nullptr) {
+        g_resident->desktopNotification()->end();
     }
 }
 

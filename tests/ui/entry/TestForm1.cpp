@@ -712,9 +712,16 @@ private slots:
             {"settei_suru_6", "設定終了,False", {"False", "True", "True", "False", "False"}},
             {"settei_suru_5", "初期状態に戻す,False", {"True", "True", "True", "True", "True"}},
         };
+        int withdrawn = p->desktop.withdrawn;
+        bool desktopOn = true;
         for (const auto& c : cases) {
             action(c.item)->trigger();
             QCOMPARE(lastLog(), "＃設定　," + kNow + ",,,設定の変更," + c.line + ",,,");
+            // Turned off, the desktop notification is withdrawn at once.
+            const bool nowOn = c.stored[4] == std::string("True");
+            QCOMPARE(p->desktop.withdrawn - withdrawn, desktopOn && !nowOn ? 1 : 0);
+            withdrawn = p->desktop.withdrawn;
+            desktopOn = nowOn;
             for (int i = 0; i < 5; ++i) {
                 QCOMPARE(p->backend.get("settei", std::to_string(i), "?"), std::string(c.stored[i]));
                 QCOMPARE(action(("settei_suru_" + std::to_string(i == 4 ? 7 : i)).c_str())->isChecked(),
