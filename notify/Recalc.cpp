@@ -1,11 +1,14 @@
 #include "notify/Recalc.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/Calendar.h"
 #include "core/Guard.h"
+#include "core/Holidays.h"
 #include "core/ListLine.h"
 #include "core/NextNotice.h"
 #include "core/Store.h"
@@ -19,6 +22,7 @@ constexpr std::string_view kSaikeisanLocation = "saikeisan_F2 M3　再計算";
 constexpr std::string_view kEntyouKesuLocation = "entyou_kesu M3　再計算";
 constexpr std::string_view kEntyouSyoriLocation = "entyou_syori M3　延長";
 constexpr std::string_view kTokeiHoseiLocation = "tokeiHosei M3　時計";
+constexpr std::string_view kSyukujituHoseiLocation = "syukujituHosei M3　祝日";
 
 constexpr const char* kExtensionKind = "10";
 
@@ -38,6 +42,35 @@ int charCount(std::string_view text) {
 // the present weekday instead, or the day it was due would be notified a second time.
 std::string withoutDueWeekday(const core::State& st, const core::Fields& r) {
     return core::withoutWeekday(st, r[8], core::weekdayOfStamp(core::value(r[core::kNextSecond])));
+}
+
+// Sorts the table again after rows moved in place, and rebuilds the entry window's list with its
+// selection kept on the same reservation.
+void sortAgain(core::Env& env) {
+    core::State& st = env.st;
+    // The selected line of the entry window stays on its reservation, wherever the sort takes it.
+    core::EntryListView* list = st.EntryWindowOpen ? env.entryList : nullptr;
+    const int selected = list != nullptr ? list->selectedLine() : -1;
+    const core::Fields* selectedRow = selected >= 0 && selected < st.ReservationCount
+                                          ? &st.ReservationTable[st.ReservationCount - 1 - selected]
+                                          : nullptr;
+    // Rows that moved and rows that did not each keep their order; merged again, the soonest row is
+    // last. Rows keep their place in memory: only the table's order changes.
+    st.ReservationTable.stableSortRows(st.ReservationCount, [](const core::Fields& a, const core::Fields& b) {
+        return core::value(a[core::kNextSecond]) > core::value(b[core::kNextSecond]);
+    });
+    if (list != nullptr) {
+        std::vector<std::string> lines;
+        lines.reserve(static_cast<std::size_t>(st.ReservationCount));
+        int reselected = -1;
+        for (int r = st.ReservationCount - 1; r >= 0; --r) {
+            if (&st.ReservationTable[r] == selectedRow) {
+                reselected = static_cast<int>(lines.size());
+            }
+            lines.push_back(core::hyouji12(env, static_cast<std::int16_t>(r)));
+        }
+        list->replaceLines(lines, reselected);
+    }
 }
 
 } // namespace
@@ -147,31 +180,67 @@ int tokeiHosei(core::Env& env, double seconds) {
         if (moved == 0) {
             return 0;
         }
-        // The selected line of the entry window stays on its reservation, wherever the sort takes it.
-        core::EntryListView* list = st.EntryWindowOpen ? env.entryList : nullptr;
-        const int selected = list != nullptr ? list->selectedLine() : -1;
-        const core::Fields* selectedRow = selected >= 0 && selected < st.ReservationCount
-                                              ? &st.ReservationTable[st.ReservationCount - 1 - selected]
-                                              : nullptr;
-        // Countdowns and alarms each keep their order; merged again, the soonest row is last. Rows
-        // keep their place in memory: only the table's order changes.
-        st.ReservationTable.stableSortRows(st.ReservationCount, [](const core::Fields& a, const core::Fields& b) {
-            return core::value(a[core::kNextSecond]) > core::value(b[core::kNextSecond]);
-        });
-        if (list != nullptr) {
-            std::vector<std::string> lines;
-            lines.reserve(static_cast<std::size_t>(st.ReservationCount));
-            int reselected = -1;
-            for (int r = st.ReservationCount - 1; r >= 0; --r) {
-                if (&st.ReservationTable[r] == selectedRow) {
-                    reselected = static_cast<int>(lines.size());
-                }
-                lines.push_back(core::hyouji12(env, static_cast<std::int16_t>(r)));
+        // Countdowns and alarms each keep their order.
+        sortAgain(env);
+        return moved;
+    });
+}
+
+int syukujituHosei(core::Env& env, bool on) {
+    return core::guardedOr(env.errors, kSyukujituHoseiLocation, 0, [&] {
+        core::State& st = env.st;
+        st.WeekdaysSkipHolidays = on;
+        const double now = core::genByou(env);
+        // Turned off, a row whose next notice lies ahead takes it from the plain computation again;
+        // a row already due keeps it, to be notified at the next tick.
+        const auto moveBy = [&](core::Fields& row) {
+            if (core::int32Of(row[core::kKindCode]) != 5) {
+                return false;
             }
-            list->replaceLines(lines, reselected);
+            if (on) {
+                return core::offHolidays(st, row);
+            }
+            const std::string held = row[core::kNextSecond];
+            if (now >= core::value(held)) {
+                return false;
+            }
+            core::byoukeisan01(env, row);
+            return row[core::kNextSecond] != held;
+        };
+        int moved = 0;
+        for (int r = 0; r < st.ReservationCount; ++r) {
+            moved += moveBy(st.ReservationTable[r]) ? 1 : 0;
+        }
+        for (int d = 0; d < st.DeletedCount; ++d) {
+            core::Fields row;
+            auto& kept = st.DeletedTable[d];
+            std::copy(kept.begin(), kept.begin() + 10, row.begin());
+            if (moveBy(row)) {
+                kept[core::kNextSecond] = row[core::kNextSecond];
+            }
+        }
+        if (moved > 0) {
+            sortAgain(env);
         }
         return moved;
     });
+}
+
+bool passOverHoliday(core::Env& env) {
+    core::State& st = env.st;
+    if (!st.WeekdaysSkipHolidays || core::int32Of(st.ReservationTable[st.ReservationCount - 1][core::kKindCode]) != 5 ||
+        !core::isHoliday(static_cast<std::int64_t>(std::floor(core::genByou(env) / 86400)))) {
+        return false;
+    }
+    // As a notice's recalculation moves it: out of the table into the spare row, computed there and
+    // sorted back in, its line with it.
+    if (st.EntryWindowOpen && env.entryList != nullptr) {
+        env.entryList->removeLine(0);
+    }
+    st.ReservationCount = core::add16(st.ReservationCount, -1);
+    core::byoukeisan01(env, st.ReservationCount);
+    core::tuika_mein(env);
+    return true;
 }
 
 } // namespace mayorin::notify

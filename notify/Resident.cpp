@@ -137,6 +137,14 @@ void ResidentController::tick() {
         if (now < core::value(st.ReservationTable[st.ReservationCount - 1][core::kNextSecond])) {
             return;
         }
+        // A weekday row due on a holiday while holidays are skipped (the clock was set across days)
+        // gives no notice: it only moves on, and is kept once no other row is due.
+        if (passOverHoliday(m_env)) {
+            if (now < core::value(st.ReservationTable[st.ReservationCount - 1][core::kNextSecond])) {
+                persist::kakikomiAfterNotice(m_env);
+            }
+            return;
+        }
         if (st.NoticeWindowState != kWindowOpen) {
             m_shell.closeMessageDialog();
             m_notices.openNoticeWindow();

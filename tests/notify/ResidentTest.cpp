@@ -169,26 +169,35 @@ TEST(ResidentTick, WeekdaySetNotifiedOnceOnEachDay) {
 TEST(ResidentTick, LateWeekdayNoticeTakesOutTheDayItWasDue) {
     struct Case {
         std::string what;
-        int lateDay, lateHour, lateMinute;
+        int lateYear, lateMonth, lateDay, lateHour, lateMinute;
+        int notices = 1;
+        std::string setAfter = "水", modeAfter = "0";
+        int nextYear = 2026, nextMonth = 12, nextDay = 9;
+        bool skipHolidays = false;
     };
     const std::vector<Case> cases = {
-        {"started again on Tuesday", 8, 10, 0},
-        {"tick past midnight", 8, 0, 0},
+        {"started again on Tuesday", 2026, 12, 8, 10, 0},
+        {"tick past midnight", 2026, 12, 8, 0, 0},
+        // 11 January 2027 is 成人の日: no notice, the set stays whole, the row waits for Wednesday.
+        {"clock set onto a holiday", 2027, 1, 11, 10, 0, 0, "月水", "2", 2027, 1, 13, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Harness h;
+        h.st.WeekdaysSkipHolidays = c.skipHolidays;
         h.clock.set(2026, 12, 7, 8, 0, 0); // Monday
         h.add(2, "0", "ごみ", "23", "59", "", "", "月水");
-        h.clock.set(2026, 12, c.lateDay, c.lateHour, c.lateMinute, 0);
+        h.clock.set(c.lateYear, c.lateMonth, c.lateDay, c.lateHour, c.lateMinute, 0);
 
         h.controller.tick();
 
-        ASSERT_EQ(h.st.NoticeCount, 1);
+        ASSERT_EQ(h.st.NoticeCount, c.notices);
         ASSERT_EQ(h.st.ReservationCount, 1);
-        EXPECT_EQ(h.st.ReservationTable[0][8], "水");
-        EXPECT_EQ(h.st.ReservationTable[0][core::kRepeatMode], "0");
-        EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], h.field(h.stamp(2026, 12, 9, 23, 59)));
+        EXPECT_EQ(h.st.ReservationTable[0][8], c.setAfter);
+        EXPECT_EQ(h.st.ReservationTable[0][core::kRepeatMode], c.modeAfter);
+        const std::string next = h.field(h.stamp(c.nextYear, c.nextMonth, c.nextDay, 23, 59));
+        EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], next);
+        EXPECT_NE(dataFileText(h).find("," + next + ",\r\n"), std::string::npos) << "kept at once";
     }
 }
 
