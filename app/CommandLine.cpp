@@ -17,6 +17,7 @@
 
 #include "core/Env.h"
 #include "core/TextValue.h"
+#include "persist/Options.h"
 #include "platform/qt/SessionPlatform.h"
 #include "ui/remote/RemoteControl.h"
 
@@ -37,7 +38,8 @@ constexpr const char* kUsage = "使い方: mayorin [--open | --list | --quit | -
 constexpr const char* kHelp =
     "使い方: mayorin [オプション]\n"
     "オプションを付けずに起動すると、タスクトレイに常駐して予定をお知らせします。\n"
-    "お知らせはデスクトップの通知にも出します（予約画面の「設定」→「お知らせをデスクトップにも通知する。」で止められます）。\n"
+    "お知らせはデスクトップの通知にも出します（予約画面の「設定」→「お知らせをデスクトップにも通知する。」で止められま"
+    "す）。\n"
     "オプションを付けると、起動中の Mayorin。を操作して、すぐに戻ります。\n"
     "時間と数値は予約画面に入力するときと同じ書き方で、同じように直されます。\n"
     "全角の数字と「：」も半角と同じに読みます（例: ０：３０）。\n"
@@ -74,7 +76,8 @@ constexpr const char* kHelp =
     "\n"
     "表示名は最後に書きます。「-」で始まる表示名は「--」の後に書きます（例: mayorin --timer 0:05 -- -休憩-）。\n"
     "表示名に半角の「,」と「'」は使えません。表示名は256文字までです。\n"
-    "-platform などの Qt のオプションはそのまま Qt に渡します。値は「=」でなく空白で区切ります（例: -platform offscreen）。\n"
+    "-platform などの Qt のオプションはそのまま Qt に渡します。値は「=」でなく空白で区切ります（例: -platform "
+    "offscreen）。\n"
     "\n"
     "終了コード: 0 完了 / 1 受け付けられなかった（理由を表示します） / 2 使い方の誤り /\n"
     "            3 起動していない、またはリモート操作が使えない\n";
@@ -96,6 +99,17 @@ std::string dataPlaceLine() {
                                  ? "アカウントごとの $XDG_DATA_HOME/mayorin、既定は ~/.local/share/mayorin"
                                  : "プログラムと同じフォルダ";
     return "予約とログの保存場所: " + (folder.empty() ? rule : folder + "（" + rule + "）") + "\n";
+}
+
+// The 設定 menu's options, as the option table holds them.
+std::string optionsHelp() {
+    std::string text = "予約画面の「設定」メニューの項目（~/.config/Mayorin/Mayorin.ini の [settei] に、"
+                       "キー = True / False で保存します）:\n";
+    for (const persist::OptionRow& row : persist::kOptionTable) {
+        text += std::string("  ") + row.caption + "（" + row.key + "、初期値 " + (row.byDefault ? "True" : "False") +
+                "）\n";
+    }
+    return text;
 }
 
 // Whether a start could show windows: the same question the start itself asks before it makes
@@ -410,6 +424,7 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
         break;
     case Action::Help:
         out(stdout, kHelp);
+        out(stdout, "\n" + optionsHelp());
         out(stdout, "\n" + dataPlaceLine());
         return kDone;
     case Action::Version:

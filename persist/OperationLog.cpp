@@ -2,6 +2,7 @@
 
 #include "core/Guard.h"
 #include "persist/FileText.h"
+#include "persist/Settings.h"
 
 namespace mayorin::persist {
 
@@ -25,7 +26,7 @@ std::string headerLines() {
 void OperationLog::kiloku(std::string_view line) {
     core::guarded(m_env.errors, kKilokuLocation, [&] {
         // Logging is on unless the option reads exactly "False"; off means no folder either.
-        if (m_env.settings.get("settei", "1", "True") == "False") {
+        if (!optionOn(m_env.settings, Option::Log)) {
             return;
         }
         const platform::LocalTime now = core::presentTime(m_env);

@@ -16,11 +16,6 @@ namespace {
 
 constexpr const char* kRegistry1Location = "registry1_F4 F4";
 
-constexpr const char* kOptions = "settei";
-// Keys "0" to "3" are the settings menu's four options, "4" the desktop notification.
-constexpr const char* kOptionKeys[5] = {"0", "1", "2", "3", "4"};
-constexpr const char* kOptionDefault = "True";
-
 constexpr const char* kTop = "Top   ";
 constexpr const char* kLeft = "Left  ";
 constexpr const char* kHeight = "Height";
@@ -118,18 +113,25 @@ std::string numberText(double v) {
 
 namespace {
 
-const char* optionKey(int i) {
-    return kOptionKeys[(i >= 0 && i <= kDesktopNotification) ? i : 0];
+const char* trueOrFalse(bool on) {
+    return on ? "True" : "False";
 }
 
 } // namespace
 
-bool Settings::optionOn(int i) const {
-    return m_backend.get(kOptions, optionKey(i), kOptionDefault) != "False";
+bool optionOn(const platform::SettingsBackend& backend, Option option) {
+    const OptionRow& row = optionRow(option);
+    const char* other = trueOrFalse(!row.byDefault);
+    return (backend.get(kOptionSection, row.key, trueOrFalse(row.byDefault)) == other) != row.byDefault;
 }
 
-bool Settings::optionChecked(int i) const {
-    const std::string text = m_backend.get(kOptions, optionKey(i), kOptionDefault);
+bool Settings::optionOn(Option option) const {
+    return persist::optionOn(m_backend, option);
+}
+
+bool Settings::optionChecked(Option option) const {
+    const OptionRow& row = optionRow(option);
+    const std::string text = m_backend.get(kOptionSection, row.key, trueOrFalse(row.byDefault));
     const std::string_view t = trimmed(text);
     if (equalsIgnoringCase(t, "True")) {
         return true;
@@ -141,17 +143,17 @@ bool Settings::optionChecked(int i) const {
         return *v != 0;
     }
     // A damaged text must not make the entry window fail at every opening.
-    return true;
+    return row.byDefault;
 }
 
-void Settings::saveOptions(const std::array<bool, 4>& checks) {
-    for (int i = 0; i < 4; ++i) {
-        m_backend.save(kOptions, kOptionKeys[i], checks[i] ? "True" : "False");
+void Settings::saveOptions(const std::array<bool, kOptionCount>& checks) {
+    for (std::size_t i = 0; i < kOptionCount; ++i) {
+        m_backend.save(kOptionSection, kOptionTable[i].key, trueOrFalse(checks[i]));
     }
 }
 
-void Settings::saveOption(int i, bool on) {
-    m_backend.save(kOptions, optionKey(i), on ? "True" : "False");
+void Settings::saveOption(Option option, bool on) {
+    m_backend.save(kOptionSection, optionRow(option).key, trueOrFalse(on));
 }
 
 double Settings::number(std::string_view section, std::string_view key, double fallback) const {
@@ -165,15 +167,12 @@ double Settings::number(std::string_view section, std::string_view key, double f
     return static_cast<double>(static_cast<float>(*v));
 }
 
-Geometry Settings::rejisutory01(std::array<bool, 4>& checks) const {
+Geometry Settings::rejisutory01() const {
     Geometry g;
     g.top = number(kEntryWindow, kTop, kEntryDefault.top);
     g.left = number(kEntryWindow, kLeft, kEntryDefault.left);
     g.height = number(kEntryWindow, kHeight, kEntryDefault.height);
     g.width = number(kEntryWindow, kWidth, kEntryDefault.width);
-    for (int i = 0; i < 4; ++i) {
-        checks[i] = optionChecked(i);
-    }
     return g;
 }
 

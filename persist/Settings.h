@@ -6,6 +6,7 @@
 
 #include "core/State.h"
 #include "persist/InstanceLock.h"
+#include "persist/Options.h"
 #include "persist/WindowHooks.h"
 #include "platform/ErrorSink.h"
 #include "platform/SettingsBackend.h"
@@ -21,9 +22,8 @@ struct Geometry {
     double width = 0;
 };
 
-// The option that sends each notice to the desktop's notification service as well, kept beside
-// the four options of the settings menu.
-inline constexpr int kDesktopNotification = 4;
+// An option as used at its point of use, read straight from the store.
+bool optionOn(const platform::SettingsBackend& backend, Option option);
 
 class Settings {
 public:
@@ -31,20 +31,21 @@ public:
 
     platform::SettingsBackend& backend() { return m_backend; }
 
-    // Option i (0 sound, 1 log, 2 name pick, 3 reservation pick, kDesktopNotification) as used at
-    // its point of use: on unless the stored text is exactly "False".
-    bool optionOn(int i) const;
-    // Option i as the settings menu's check mark: "True"/"False" in any letter case, a number is
-    // checked when not 0; a damaged text counts as the default (checked).
-    bool optionChecked(int i) const;
-    // Stores all four options as "True" or "False", keys "0" to "3" in that order.
-    void saveOptions(const std::array<bool, 4>& checks);
-    // Stores option i alone as "True" or "False".
-    void saveOption(int i, bool on);
+    // An option as used at its point of use: only the exact text that is not its default turns it
+    // from its default (an option on by default is on unless the text is exactly "False").
+    bool optionOn(Option option) const;
+    // An option as the settings menu's check mark: "True"/"False" in any letter case, a number is
+    // checked when not 0; a damaged text counts as the option's default.
+    bool optionChecked(Option option) const;
+    // Stores every option as "True" or "False", in the order of the option table; checks[i] is
+    // the mark of the table's row i.
+    void saveOptions(const std::array<bool, kOptionCount>& checks);
+    // Stores one option alone as "True" or "False".
+    void saveOption(Option option, bool on);
 
-    // Entry window: geometry and the four check marks on load, geometry on unload. Without
-    // withPlace only the size is stored, and the stored top and left stay as they are.
-    Geometry rejisutory01(std::array<bool, 4>& checks) const;
+    // Entry window: geometry on load (its check marks are the options), geometry on unload.
+    // Without withPlace only the size is stored, and the stored top and left stay as they are.
+    Geometry rejisutory01() const;
     void rejisutory02(const Geometry& g, bool withPlace = true);
     // Notification window: geometry and window state (0 normal, 1 minimised, 2 maximised).
     Geometry rejisutory03(int& windowState) const;

@@ -589,6 +589,16 @@ TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
                                "--once", "--list", "--quit", "--help", "--version"}) {
         EXPECT_NE(examples.find(std::string(option) + " "), std::string::npos) << option;
     }
+    // The 設定 menu's options, from the option table.
+    EXPECT_NE(help.out.find("予約画面の「設定」メニューの項目（~/.config/Mayorin/Mayorin.ini の [settei] に、キー = "
+                            "True / False で保存します）:\n"
+                            "  お知らせ時に音を鳴らす（0、初期値 True）\n"
+                            "  ログを保存する。（1、初期値 True）\n"
+                            "  表示名選択時に数値を再現する。（2、初期値 True）\n"
+                            "  予約内容選択時に表示名と数値を再現する。（3、初期値 True）\n"
+                            "  お知らせをデスクトップにも通知する。（4、初期値 True）\n\n"),
+              std::string::npos)
+        << help.out;
     const Result version = program.cli({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "Mayorin。 バージョン 1.1.68\n予約とログの保存場所: " + program.dir().string() +

@@ -43,13 +43,11 @@ private:
 TEST(Settings, CleanStoreGivesEveryDefault) {
     FakeSettings backend;
     Settings s(backend);
-    std::array<bool, 4> checks{false, false, false, false};
-    const Geometry entry = s.rejisutory01(checks);
+    const Geometry entry = s.rejisutory01();
     EXPECT_EQ(entry.top, 105);
     EXPECT_EQ(entry.left, 1000);
     EXPECT_EQ(entry.height, 3855);
     EXPECT_EQ(entry.width, 10095);
-    EXPECT_EQ(checks, (std::array<bool, 4>{true, true, true, true}));
 
     int state = -1;
     const Geometry notice = s.rejisutory03(state);
@@ -63,9 +61,9 @@ TEST(Settings, CleanStoreGivesEveryDefault) {
     EXPECT_EQ(names.top, 105);
     EXPECT_EQ(names.left, 1000);
 
-    for (const int i : {0, 1, 2, 3, kDesktopNotification}) {
-        EXPECT_TRUE(s.optionOn(i)) << i;
-        EXPECT_TRUE(s.optionChecked(i)) << i;
+    for (const OptionRow& row : kOptionTable) {
+        EXPECT_EQ(s.optionOn(row.option), row.byDefault) << row.key;
+        EXPECT_EQ(s.optionChecked(row.option), row.byDefault) << row.key;
     }
     EXPECT_EQ(s.releaseMessage(), "");
     EXPECT_EQ(s.messageHidden(), 0);
@@ -88,19 +86,19 @@ TEST(Settings, OptionTextsAsMenuCheckAndAtTheirPointOfUse) {
         FakeSettings backend;
         backend.save("settei", "1", c.stored);
         Settings s(backend);
-        EXPECT_EQ(s.optionChecked(1), c.checked) << '"' << c.stored << '"';
-        EXPECT_EQ(s.optionOn(1), c.on) << '"' << c.stored << '"';
-        EXPECT_TRUE(s.optionOn(0));
+        EXPECT_EQ(s.optionChecked(Option::Log), c.checked) << '"' << c.stored << '"';
+        EXPECT_EQ(s.optionOn(Option::Log), c.on) << '"' << c.stored << '"';
+        EXPECT_TRUE(s.optionOn(Option::Sound));
     }
 }
 
 TEST(Settings, OptionsAreSavedInOrderAsTrueOrFalse) {
     OrderedSettings backend;
     Settings s(backend);
-    s.saveOptions({true, false, false, true});
-    s.saveOption(kDesktopNotification, false);
+    s.saveOptions({true, false, false, true, true});
+    s.saveOption(Option::DesktopNotification, false);
     EXPECT_EQ(backend.saves, (std::vector<std::string>{"settei/0=True", "settei/1=False", "settei/2=False",
-                                                       "settei/3=True", "settei/4=False"}));
+                                                       "settei/3=True", "settei/4=True", "settei/4=False"}));
 }
 
 TEST(Settings, DamagedPositionsFallBackToTheirDefaults) {
@@ -118,8 +116,7 @@ TEST(Settings, DamagedPositionsFallBackToTheirDefaults) {
         backend.save("form2", "Top   ", c.stored);
         backend.save("form3", "Top   ", c.stored);
         Settings s(backend);
-        std::array<bool, 4> checks{};
-        EXPECT_EQ(s.rejisutory01(checks).top, c.top) << '"' << c.stored << '"';
+        EXPECT_EQ(s.rejisutory01().top, c.top) << '"' << c.stored << '"';
         int state = 0;
         EXPECT_EQ(s.rejisutory03(state).top, c.top) << '"' << c.stored << '"';
         EXPECT_EQ(s.rejisutory05().top, c.top) << '"' << c.stored << '"';
@@ -138,8 +135,7 @@ TEST(Settings, KeysCarryTheirTrailingBlanks) {
     EXPECT_EQ(backend.values, expected);
     backend.values.clear();
     backend.save("form1", "Top", "999"); // not the key the window reads
-    std::array<bool, 4> checks{};
-    EXPECT_EQ(s.rejisutory01(checks).top, 105);
+    EXPECT_EQ(s.rejisutory01().top, 105);
 }
 
 TEST(Settings, NoticeWindowStateIsSavedFirstAndReadBackWithNormalGeometry) {
@@ -181,7 +177,7 @@ TEST(Settings, ExitWithDeletionLeavesOnlyTheEmptyMarker) {
     FakeSettings backend;
     Settings s(backend);
     s.testAndSetRunningMarker("/opt/mayorin");
-    s.saveOptions({false, false, false, false});
+    s.saveOptions({false, false, false, false, false});
     s.rejisutory02({1, 2, 3, 4});
     s.saveMessageHidden(true);
     s.deleteAll();

@@ -31,6 +31,7 @@
 #include "ui/ListMouse.h"
 #include "ui/Accessibility.h"
 #include "ui/Fonts.h"
+#include "ui/OptionChange.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlace.h"
 #include "platform/qt/QtText.h"
@@ -88,29 +89,20 @@ const char* const kNameTip = "お知らせ時に表示される名前です。";
 const char* const kRequiredTip = "必ず指定します。";
 const char* const kOptionalTip = "必要に応じて指定します。";
 
-// Caption and log label of the 設定 menu items, by index. Item 7, the desktop notification, came
-// later: it stands in the menu after the four options, before the separator.
-struct OptionItem {
-    const char* caption;
-    const char* label;
-};
-const std::array<OptionItem, 8> kOptionItems{{
-    {"お知らせ時に音を鳴らす", "音を鳴らす"},
-    {"ログを保存する。", "ログの保存"},
-    {"表示名選択時に数値を再現する。", "表示名選択"},
-    {"予約内容選択時に表示名と数値を再現する。", "予約内容選択"},
-    {"-", ""},
-    {"設定を初期状態に戻す", "初期状態に戻す"},
-    {"設定を終了", "設定終了"},
-    {"お知らせをデスクトップにも通知する。", "デスクトップ通知"},
-}};
-constexpr int kDesktopItem = 7;
+// The 設定 menu's check items come from the option table; after them stand a separator and these.
+constexpr const char* kResetCaption = "設定を初期状態に戻す";
+constexpr const char* kResetLabel = "初期状態に戻す";
+constexpr const char* kCloseCaption = "設定を終了";
+constexpr const char* kCloseLabel = "設定終了";
 
-// The menu's order of the items.
-constexpr std::array<int, 8> kOptionOrder{0, 1, 2, 3, kDesktopItem, 4, 5, 6};
-
-bool checkable(int index) {
-    return index <= 3 || index == kDesktopItem;
+// The option whose check item is settei_suru(index), if it is one.
+const persist::OptionRow* optionAt(int index) {
+    for (const persist::OptionRow& row : persist::kOptionTable) {
+        if (row.menuItem == index) {
+            return &row;
+        }
+    }
+    return nullptr;
 }
 
 QStringList numbers(int from, int to, int step = 1) {
@@ -374,18 +366,19 @@ void Form1::buildMenus() {
 
     m_settei = menuBar()->addMenu("設定");
     m_settei->setObjectName("settei");
-    for (const int i : kOptionOrder) {
-        const QString name = QString("settei_suru_%1").arg(i);
-        if (i == 4) {
-            m_settei_suru[i] = m_settei->addSeparator();
-            m_settei_suru[i]->setObjectName(name);
-            continue;
-        }
-        m_settei_suru[i] = item(m_settei, name, kOptionItems[i].caption);
-        // The options carry check marks; the menu reverses a mark as it is chosen.
-        m_settei_suru[i]->setCheckable(checkable(i));
+    auto setteiItem = [this, &item](int i, const char* caption) {
+        m_settei_suru[i] = item(m_settei, QString("settei_suru_%1").arg(i), caption);
         connect(m_settei_suru[i], &QAction::triggered, this, [this, i] { settei_suru_Click(i); });
+    };
+    for (const persist::OptionRow& row : persist::kOptionTable) {
+        setteiItem(row.menuItem, row.caption);
+        // The options carry check marks; the menu reverses a mark as it is chosen.
+        m_settei_suru[row.menuItem]->setCheckable(true);
     }
+    m_settei_suru[persist::kSeparatorItem] = m_settei->addSeparator();
+    m_settei_suru[persist::kSeparatorItem]->setObjectName(QString("settei_suru_%1").arg(persist::kSeparatorItem));
+    setteiItem(persist::kResetItem, kResetCaption);
+    setteiItem(persist::kCloseItem, kCloseCaption);
 
     m_helup = menuBar()->addMenu("ヘルプ");
     m_helup->setObjectName("helup");
@@ -408,12 +401,10 @@ void Form1::formLoad() {
         hyouji_yoyaku();
         syoki01();
         hyouji02();
-        std::array<bool, 4> checks{true, true, true, true};
-        const persist::Geometry g = m_ctx.settings.rejisutory01(checks);
-        for (int i = 0; i < 4; ++i) {
-            m_settei_suru[i]->setChecked(checks[i]);
+        const persist::Geometry g = m_ctx.settings.rejisutory01();
+        for (const persist::OptionRow& row : persist::kOptionTable) {
+            m_settei_suru[row.menuItem]->setChecked(m_ctx.settings.optionChecked(row.option));
         }
-        m_settei_suru[kDesktopItem]->setChecked(m_ctx.settings.optionChecked(persist::kDesktopNotification));
         m_place->setPlaced(placeByFrame(this, QRect(px(g.left), px(g.top), px(g.width), px(g.height))));
         // An editor opened before this window keeps the other side's item disabled.
         if (env.st.HistoryEditorState == "作業中") {
@@ -673,7 +664,7 @@ void Form1::selectOption(double repeatMode) {
 void Form1::deetahyouji02(int entry, int side) {
     core::Env& env = m_ctx.env;
     core::guarded(env.errors, kDeetahyouji02, [&] {
-        if (!m_ctx.settings.optionOn(2) || entry < 0) {
+        if (!m_ctx.settings.optionOn(persist::Option::NamePick) || entry < 0) {
             return;
         }
         const core::Fields& fields = env.st.NameHistory.entry(side, entry);
@@ -759,7 +750,7 @@ void Form1::List1_MouseUp(Qt::MouseButton button, const QPoint& globalPos) {
 void Form1::deetahyouji01(std::int16_t row) {
     core::Env& env = m_ctx.env;
     core::guarded(env.errors, kDeetahyouji01, [&] {
-        if (!m_ctx.settings.optionOn(3)) {
+        if (!m_ctx.settings.optionOn(persist::Option::ReservationPick)) {
             return;
         }
         const auto& fields = env.st.ReservationTable[row];
@@ -875,21 +866,31 @@ void Form1::settei_suru_Click(int index) {
     core::Env& env = m_ctx.env;
     core::guarded(env.errors, kSetteiSuruClick, [&] {
         // The options had their mark reversed by the menu as they were chosen.
-        if (index == 5) {
-            for (const int i : {0, 1, 2, 3, kDesktopItem}) {
-                m_settei_suru[i]->setChecked(true);
+        if (index == persist::kResetItem) {
+            for (const persist::OptionRow& row : persist::kOptionTable) {
+                m_settei_suru[row.menuItem]->setChecked(row.byDefault);
             }
         }
-        const bool mark = checkable(index) && m_settei_suru[index]->isChecked();
-        env.log.kiloku("＃設定　," + core::dateTimeText(env) + ",,,設定の変更," + kOptionItems[index].label + "," +
+        const persist::OptionRow* option = optionAt(index);
+        const char* label = option != nullptr              ? option->label
+                            : index == persist::kResetItem ? kResetLabel
+                                                           : kCloseLabel;
+        const bool mark = option != nullptr && m_settei_suru[index]->isChecked();
+        env.log.kiloku("＃設定　," + core::dateTimeText(env) + ",,,設定の変更," + label + "," +
                        (mark ? "True" : "False") + ",,,");
         // Stored after the line is written, so turning the log off still logs its own change.
-        std::array<bool, 4> checks{};
-        for (int i = 0; i < 4; ++i) {
-            checks[i] = m_settei_suru[i]->isChecked();
+        std::array<bool, persist::kOptionCount> before{};
+        std::array<bool, persist::kOptionCount> checks{};
+        for (std::size_t i = 0; i < persist::kOptionCount; ++i) {
+            before[i] = m_ctx.settings.optionOn(persist::kOptionTable[i].option);
+            checks[i] = m_settei_suru[persist::kOptionTable[i].menuItem]->isChecked();
         }
         m_ctx.settings.saveOptions(checks);
-        m_ctx.settings.saveOption(persist::kDesktopNotification, m_settei_suru[kDesktopItem]->isChecked());
+        for (std::size_t i = 0; i < persist::kOptionCount; ++i) {
+            if (checks[i] != before[i]) {
+                optionChanged(m_ctx, persist::kOptionTable[i].option, checks[i]);
+            }
+        }
     });
 }
 

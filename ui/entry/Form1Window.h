@@ -125,7 +125,7 @@ private:
     std::array<QAction*, 3> m_sakujo{};
     QAction* m_sentakukesi = nullptr;
     std::array<QAction*, 2> m_meisyouRireki{};
-    std::array<QAction*, 8> m_settei_suru{}; // 7: the desktop notification
+    std::array<QAction*, persist::kMenuItemCount> m_settei_suru{}; // by item index; 4 is the separator
     QAction* m_helupu02 = nullptr;
     QAction* m_bajiyon = nullptr;
 };

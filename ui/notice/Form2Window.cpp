@@ -376,7 +376,7 @@ void Form2::Timer1_Timer() {
 void Form2::ongaku() {
     core::Env& env = m_ctx.env;
     core::guarded(env.errors, kOngaku, [&] {
-        if (!m_ctx.settings.optionOn(0)) {
+        if (!m_ctx.settings.optionOn(persist::Option::Sound)) {
             return; // the sound is switched off
         }
         m_ctx.sound.setFile(notify::programFile(env.st.ProgramDir, kSoundFile));
@@ -496,7 +496,7 @@ std::string trimmedBlanks(std::string text) {
 
 void Form2::announceOnDesktop() {
     const core::State& st = m_ctx.env.st;
-    if (m_ctx.desktop == nullptr || st.NoticeCount <= 0 || !m_ctx.settings.optionOn(persist::kDesktopNotification)) {
+    if (m_ctx.desktop == nullptr || st.NoticeCount <= 0 || !m_ctx.settings.optionOn(persist::Option::DesktopNotification)) {
         return;
     }
     const int n = st.NoticeCount - 1; // the newest notice

@@ -720,6 +720,21 @@ private slots:
                          std::string(c.stored[i]) == "True");
             }
         }
+
+        // Every option of the table has its check item, and the reset brings each back to its
+        // default, whichever that is.
+        for (const persist::OptionRow& row : persist::kOptionTable) {
+            QAction* a = action(("settei_suru_" + std::to_string(row.menuItem)).c_str());
+            QVERIFY(a->isCheckable());
+            QCOMPARE(a->text(), q(row.caption));
+            a->trigger();
+            QCOMPARE(p->backend.get("settei", row.key, "?"), std::string(row.byDefault ? "False" : "True"));
+        }
+        action("settei_suru_5")->trigger();
+        for (const persist::OptionRow& row : persist::kOptionTable) {
+            QCOMPARE(p->backend.get("settei", row.key, "?"), std::string(row.byDefault ? "True" : "False"));
+            QCOMPARE(action(("settei_suru_" + std::to_string(row.menuItem)).c_str())->isChecked(), row.byDefault);
+        }
     }
 
     void marksAndPositionComeFromTheSettings() {
