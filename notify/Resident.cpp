@@ -102,6 +102,8 @@ void ResidentController::formLoad(const std::string& exeDir) {
         if (unlockedFolder.empty()) {
             persist::removeLeftoverTemporaries(st);
         }
+        // The core reads no settings: the rows read next move past holidays by this.
+        st.WeekdaysSkipHolidays = m_settings.optionOn(persist::Option::WeekdaysSkipHolidays);
         // A read that stopped on an error leaves tables that do not hold what the file holds:
         // the end then leaves the file as it is.
         st.DataFileRead = persist::yomikomi01(m_env);
