@@ -205,6 +205,14 @@ TEST(ResidentTick, LateWeekdayNoticeTakesOutTheDayItWasDue) {
         EXPECT_NE(dataFileText(h).find("," + next + ",\r\n"), std::string::npos) << "kept at once";
         EXPECT_EQ(list.lines, std::vector<std::string>{core::hyouji12(h.env, 0)});
     }
+    // Other kinds ring on holidays as ever.
+    Harness h;
+    h.st.WeekdaysSkipHolidays = true;
+    h.clock.set(2027, 1, 11, 8, 0, 0);
+    h.add(2, "1", "朝会", "9", "0", "", "", "");
+    h.clock.set(2027, 1, 11, 9, 0, 0);
+    h.controller.tick();
+    EXPECT_EQ(h.st.NoticeCount, 1);
 }
 
 TEST(ResidentTick, ExtendingAnExtensionAccumulatesMinutes) {
