@@ -43,8 +43,8 @@ std::int32_t secondsOf(std::string_view field) {
     return int32Of(utf8::right(field, 2));
 }
 
-// The next second after next on the first day from its own on that is not a holiday and whose
-// weekday is in set, at the same time of day; next itself when its day is no holiday.
+// The second next moved on by whole days to the first day after its own that is no holiday and
+// whose weekday is in set; next itself when its own day is no holiday.
 double pastHolidays(const State& st, const std::string& set, double next) {
     const auto day = static_cast<std::int64_t>(std::floor(next / kDay));
     if (!isHoliday(day)) {

@@ -54,8 +54,8 @@ void sortAgain(core::Env& env) {
     const core::Fields* selectedRow = selected >= 0 && selected < st.ReservationCount
                                           ? &st.ReservationTable[st.ReservationCount - 1 - selected]
                                           : nullptr;
-    // Rows that moved and rows that did not each keep their order; merged again, the soonest row is
-    // last. Rows keep their place in memory: only the table's order changes.
+    // A stable sort: rows due together keep their order, and the soonest row ends last. Rows keep
+    // their place in memory: only the table's order changes.
     st.ReservationTable.stableSortRows(st.ReservationCount, [](const core::Fields& a, const core::Fields& b) {
         return core::value(a[core::kNextSecond]) > core::value(b[core::kNextSecond]);
     });
@@ -193,7 +193,7 @@ int syukujituHosei(core::Env& env, bool on) {
         const double now = core::genByou(env);
         // Turned off, a row whose next notice lies ahead takes it from the plain computation again;
         // a row already due keeps it, to be notified at the next tick.
-        const auto moveBy = [&](core::Fields& row) {
+        const auto follow = [&](core::Fields& row) {
             if (core::int32Of(row[core::kKindCode]) != 5) {
                 return false;
             }
@@ -209,13 +209,13 @@ int syukujituHosei(core::Env& env, bool on) {
         };
         int moved = 0;
         for (int r = 0; r < st.ReservationCount; ++r) {
-            moved += moveBy(st.ReservationTable[r]) ? 1 : 0;
+            moved += follow(st.ReservationTable[r]) ? 1 : 0;
         }
         for (int d = 0; d < st.DeletedCount; ++d) {
             core::Fields row;
             auto& kept = st.DeletedTable[d];
             std::copy(kept.begin(), kept.begin() + 10, row.begin());
-            if (moveBy(row)) {
+            if (follow(row)) {
                 kept[core::kNextSecond] = row[core::kNextSecond];
             }
         }
