@@ -32,6 +32,7 @@ constexpr int kQuitWaitMs = 15000;
 
 constexpr const char* kUsage = "使い方: mayorin [--open | --list | --quit | --help | --version]\n"
                                "        mayorin --timer H:MM[:SS] [--repeat N [--rest H:MM[:SS]]] 表示名\n"
+                               "        mayorin --pause [表示名] | --resume [表示名]\n"
                                "        mayorin --at HH:MM [--day D | --date M/D | --weekdays 曜日] [--once] 表示名\n"
                                "詳しくは mayorin --help をご覧ください。\n";
 
@@ -61,6 +62,13 @@ constexpr const char* kHelp =
     "      例: mayorin --at 9:00 --day 25 給料日\n"
     "      例: mayorin --at 10:00 --date 12/25 --once 記念日\n"
     "      例: mayorin --at 8:15 --weekdays 月～金 朝会\n"
+    "  --pause [表示名]\n"
+    "      動いているタイマー・繰返しタイマー・延長を一時停止します（残り時間はそのまま）。\n"
+    "      表示名を付けるとその表示名のものだけ、付けなければすべてです。変わった予約内容を表示します。\n"
+    "      例: mayorin --pause 作業\n"
+    "  --resume [表示名]\n"
+    "      一時停止中のタイマー・繰返しタイマー・延長を再開します。残っていた時間の後にお知らせします。\n"
+    "      例: mayorin --resume 作業\n"
     "  --list\n"
     "      予約内容を、お知らせの近い順に、予約画面と同じ形で表示します。\n"
     "      例: mayorin --list\n"
@@ -234,7 +242,8 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
     bool ours = false; // an option of this program, or "--", was given
 
     static const std::set<std::string> kWithValue = {"timer", "rest", "repeat", "at", "day", "date", "weekdays"};
-    static const std::set<std::string> kFlags = {"open", "list", "quit", "help", "version", "once", "autostart"};
+    static const std::set<std::string> kFlags = {"open", "list",      "quit",  "help",  "version",
+                                                 "once", "autostart", "pause", "resume"};
     std::map<std::string, std::string> given;
     std::vector<std::string> positional;
     auto fail = [&cl](std::string why) {
@@ -319,12 +328,13 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
         return cl;
     }
     int actions = 0;
-    for (const char* a : {"open", "list", "quit", "timer", "at", "autostart"}) {
+    for (const char* a : {"open", "list", "quit", "timer", "at", "autostart", "pause", "resume"}) {
         actions += static_cast<int>(given.count(a));
     }
     if (actions != 1) {
-        return fail(actions == 0 ? "--open、--timer、--at、--list、--quit のどれかを指定してください。"
-                                 : "--open、--timer、--at、--list、--quit は一つだけ指定できます。");
+        return fail(actions == 0
+                        ? "--open、--timer、--at、--pause、--resume、--list、--quit のどれかを指定してください。"
+                        : "--open、--timer、--at、--pause、--resume、--list、--quit は一つだけ指定できます。");
     }
     auto only = [&](std::initializer_list<const char*> allowed, const char* action) -> std::optional<std::string> {
         for (const auto& [name, value] : given) {
@@ -340,6 +350,19 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
     };
     const bool timer = given.count("timer") != 0;
     const bool at = given.count("at") != 0;
+    if (given.count("pause") != 0 || given.count("resume") != 0) {
+        const bool pause = given.count("pause") != 0;
+        const char* action = pause ? "--pause" : "--resume";
+        if (const auto why = only({action + 2}, action)) {
+            return fail(*why);
+        }
+        if (positional.size() > 1) {
+            return fail("表示名は一つだけ書きます（空白を含む表示名は引用符で囲みます）。");
+        }
+        cl.m_action = pause ? Action::Pause : Action::Resume;
+        cl.m_values = {positional.empty() ? std::string() : positional.front()};
+        return cl;
+    }
     if (!timer && !at) {
         const char* action = given.count("open") != 0        ? "--open"
                              : given.count("list") != 0      ? "--list"
@@ -472,6 +495,10 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
     case Action::List:
         failed = call(bus, "List", {}, reply);
         break;
+    case Action::Pause:
+    case Action::Resume:
+        failed = call(bus, m_action == Action::Pause ? "Pause" : "Resume", texts(m_values), reply);
+        break;
     case Action::Quit:
         quitting = instanceConnection(bus);
         failed = call(bus, "Quit", {}, reply);
@@ -482,7 +509,7 @@ std::optional<int> CommandLine::runWithoutResident(int argc, char* argv[]) const
     if (failed) {
         return failed;
     }
-    if (m_action == Action::List) {
+    if (m_action == Action::List || m_action == Action::Pause || m_action == Action::Resume) {
         for (const QString& line : reply.arguments().value(0).toStringList()) {
             out(stdout, line + QLatin1Char('\n'));
         }

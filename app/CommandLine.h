@@ -23,7 +23,7 @@ class CommandLine {
 public:
     // Autostart is a start from the log-in entry: the program starts only for an account whose
     // data folder is there.
-    enum class Action { Run, Open, Timer, Alarm, List, Quit, Help, Version, Usage, Autostart };
+    enum class Action { Run, Open, Timer, Alarm, List, Pause, Resume, Quit, Help, Version, Usage, Autostart };
 
     // Exit statuses of the commands.
     static constexpr int kDone = 0;
@@ -49,7 +49,8 @@ public:
     std::optional<int> openInRunningInstance() const;
 
     // The values as typed: hours, minutes, rest hours, rest minutes, repeat count (timer) or
-    // hour, minute, month, day, weekdays (alarm), then the display name.
+    // hour, minute, month, day, weekdays (alarm), then the display name; for a pause or a resume
+    // the display name alone, empty when none was given.
     const std::vector<std::string>& values() const { return m_values; }
     bool once() const { return m_once; }
     bool repeating() const { return m_repeating; }

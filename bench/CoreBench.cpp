@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Pause.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
 #include "tests/support/TestEnv.h"
@@ -100,6 +101,23 @@ void benchCore() {
         const double cpu = cpuMs() - cpuStart;
         std::printf("delete all %d rows and restore them: %.1f ms (processor %.1f ms, %d rows back)\n", kRows, ms, cpu,
                     st.ReservationCount);
+    }
+
+    // Every countdown paused and resumed at once, as a command without a name does, then one of them.
+    {
+        const auto all = [](const core::Fields&) { return true; };
+        auto start = Clock::now();
+        const std::size_t paused = core::itijiteisi(t->env, all).size();
+        const double pauseAll = msSince(start);
+        start = Clock::now();
+        const std::size_t resumed = core::saikai(t->env, all).size();
+        const double resumeAll = msSince(start);
+        const core::Fields* middle = &t->st.ReservationTable[kRows / 2];
+        start = Clock::now();
+        core::itijiteisi(t->env, [middle](const core::Fields& f) { return &f == middle; });
+        const double pauseOne = msSince(start);
+        std::printf("pause all %zu countdowns: %.1f ms, resume %zu: %.1f ms; pause one among them: %.2f ms\n", paused,
+                    pauseAll, resumed, resumeAll, pauseOne);
     }
 
     // A history side holding 32766 names: record one more new name, then overwrite existing ones.

@@ -14,6 +14,8 @@ public:
     virtual void insertLine(int index, const std::string& line) = 0;
     // Removes list item index.
     virtual void removeLine(int index) = 0;
+    // Takes item from out and puts it in at index to with a new line, still selected when it was.
+    virtual void moveLine(int from, int to, const std::string& line) = 0;
     // Replaces every item with these lines, in one go (after the rows changed their order), and
     // selects item `selected` (none when negative).
     virtual void replaceLines(const std::vector<std::string>& lines, int selected) = 0;

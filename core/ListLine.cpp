@@ -5,6 +5,7 @@
 #include "core/Calendar.h"
 #include "core/Failure.h"
 #include "core/Guard.h"
+#include "core/Pause.h"
 #include "core/TextValue.h"
 
 namespace mayorin::core {
@@ -56,7 +57,12 @@ std::string lineOf(Env& env, std::int16_t r) {
     } else {
         line += "【次のお知らせ】";
     }
-    line += byouModosu(env, row[kNextSecond], 0);
+    if (isPaused(row)) {
+        // What a paused countdown has left stands where the moment would, in as many columns.
+        line += " 一時停止中 残り" + remainderText(pausedSeconds(row));
+    } else {
+        line += byouModosu(env, row[kNextSecond], 0);
+    }
     line += "【設定】";
     line += kindLabel(k, m);
 
@@ -139,8 +145,11 @@ std::string nextNoticeText(Env& env) {
         if (st.ReservationCount <= 0) {
             return {};
         }
-        // The soonest row is the last used row.
+        // The soonest row is the last used row; it is a paused one only when nothing runs.
         const auto& row = st.ReservationTable[st.ReservationCount - 1];
+        if (isPaused(row)) {
+            return {};
+        }
         const std::string moment = byouModosu(quiet, row[kNextSecond], 0);
         return "次のお知らせ" + moment + "　" + (row[kName].empty() ? std::string(kNoName) : row[kName]);
     });

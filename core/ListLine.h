@@ -13,7 +13,7 @@ std::string hyouji12(Env& env, std::int16_t row);
 
 // The soonest reservation as the tray tip names it: "次のお知らせ", the moment of its notice as
 // its list line shows it, a full-width blank and its display name, as in
-// "次のお知らせ 2026/12/07(月) 21:18:00　会議". Empty when there is no reservation, or when the
+// "次のお知らせ 2026/12/07(月) 21:18:00　会議". Empty when no reservation runs, or when the
 // moment cannot be shown: the tip then names none, and nothing is reported.
 std::string nextNoticeText(Env& env);
 

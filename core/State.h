@@ -12,8 +12,8 @@
 
 namespace mayorin::core {
 
-// Ten text fields: 0 empty, 1 KindCode, 2 RepeatMode, 3 display name, 4 to 8 the kind's
-// settings, 9 NextSecond.
+// Ten text fields: 0 empty (a paused countdown keeps its seconds left there), 1 KindCode,
+// 2 RepeatMode, 3 display name, 4 to 8 the kind's settings, 9 NextSecond.
 using Fields = std::array<std::string, 10>;
 
 enum Field : int {
@@ -55,8 +55,8 @@ private:
 // The program's module-level tables and window-state values. One object holds them all, so
 // that a test builds a fresh program state in one line.
 struct State {
-    // Reservations in descending order of NextSecond: the soonest row is the last used row,
-    // and a blank spare row stands at index ReservationCount.
+    // Reservations in descending order of NextSecond, paused countdowns before every other row:
+    // the soonest row is the last used row, and a blank spare row stands at index ReservationCount.
     RowTable<10> ReservationTable;
     std::int16_t ReservationCount = 0;
     std::int16_t ReservationInsertPos = 0;

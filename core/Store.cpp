@@ -11,6 +11,7 @@
 #include "core/Guard.h"
 #include "core/ListLine.h"
 #include "core/NextNotice.h"
+#include "core/Pause.h"
 #include "core/TextValue.h"
 #include "core/Utf8.h"
 
@@ -180,18 +181,19 @@ void buildSpareRow(Env& env, std::int16_t sideCode) {
     }
 }
 
-// The place the insertion step ends at for row n: behind every earlier row whose NextSecond is
-// not below v. The rows before n are in descending order, so the rows not below v form a
-// prefix and a binary search finds the same place as stepping back one row at a time.
-int insertionPlace(const RowTable<10>& table, int n, double v) {
-    if (v <= value(table[n - 1][kNextSecond])) {
+// The place the insertion step ends at for row n: behind every earlier row whose key (its
+// NextSecond, paused rows before all others) is not below v. The rows before n are in descending
+// order, so the rows not below v form a prefix and a binary search finds the same place as
+// stepping back one row at a time.
+int insertionPlace(const RowTable<10>& table, int n, const std::pair<bool, double>& v) {
+    if (v <= orderKey(table[n - 1])) {
         return n; // arriving in table order: already in place
     }
     int lo = 0;
     int hi = n - 1; // row n - 1 is known to be below v
     while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        if (value(table[mid][kNextSecond]) >= v) {
+        if (orderKey(table[mid]) >= v) {
             lo = mid + 1;
         } else {
             hi = mid;
@@ -205,7 +207,7 @@ std::int16_t sortIn(Env& env, std::int16_t n) {
         return 0;
     }
     auto& table = env.st.ReservationTable;
-    const double v = value(table[n][kNextSecond]);
+    const auto v = orderKey(table[n]);
     const int place = insertionPlace(table, n, v);
     if (place != n) {
         table.moveRow(n, place);

@@ -11,6 +11,7 @@
 #include "core/Holidays.h"
 #include "core/ListLine.h"
 #include "core/NextNotice.h"
+#include "core/Pause.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
 
@@ -42,35 +43,6 @@ int charCount(std::string_view text) {
 // the present weekday instead, or the day it was due would be notified a second time.
 std::string withoutDueWeekday(const core::State& st, const core::Fields& r) {
     return core::withoutWeekday(st, r[8], core::weekdayOfStamp(core::value(r[core::kNextSecond])));
-}
-
-// Sorts the table again after rows moved in place, and rebuilds the entry window's list with its
-// selection kept on the same reservation.
-void sortAgain(core::Env& env) {
-    core::State& st = env.st;
-    // The selected line of the entry window stays on its reservation, wherever the sort takes it.
-    core::EntryListView* list = st.EntryWindowOpen ? env.entryList : nullptr;
-    const int selected = list != nullptr ? list->selectedLine() : -1;
-    const core::Fields* selectedRow = selected >= 0 && selected < st.ReservationCount
-                                          ? &st.ReservationTable[st.ReservationCount - 1 - selected]
-                                          : nullptr;
-    // A stable sort: rows due together keep their order, and the soonest row ends last. Rows keep
-    // their place in memory: only the table's order changes.
-    st.ReservationTable.stableSortRows(st.ReservationCount, [](const core::Fields& a, const core::Fields& b) {
-        return core::value(a[core::kNextSecond]) > core::value(b[core::kNextSecond]);
-    });
-    if (list != nullptr) {
-        std::vector<std::string> lines;
-        lines.reserve(static_cast<std::size_t>(st.ReservationCount));
-        int reselected = -1;
-        for (int r = st.ReservationCount - 1; r >= 0; --r) {
-            if (&st.ReservationTable[r] == selectedRow) {
-                reselected = static_cast<int>(lines.size());
-            }
-            lines.push_back(core::hyouji12(env, static_cast<std::int16_t>(r)));
-        }
-        list->replaceLines(lines, reselected);
-    }
 }
 
 } // namespace
@@ -154,14 +126,12 @@ int tokeiHosei(core::Env& env, double seconds) {
         const auto later = [seconds](std::string& field) {
             field = core::spacedDecimalText(core::value(field) + seconds);
         };
-        const auto isCountdown = [](const std::string& kindCode) {
-            const double kind = core::value(kindCode);
-            return kind == 0 || kind == 1 || kind == 10;
-        };
+        // A paused countdown has no moment to move: it keeps the seconds it has left.
+        const auto runs = [](const auto& row) { return core::isCountdown(row) && !core::isPaused(row); };
         int moved = 0;
         for (int r = 0; r < st.ReservationCount; ++r) {
             core::Fields& row = st.ReservationTable[r];
-            if (isCountdown(row[core::kKindCode])) {
+            if (runs(row)) {
                 later(row[core::kNextSecond]);
                 ++moved;
             }
@@ -173,15 +143,16 @@ int tokeiHosei(core::Env& env, double seconds) {
         // A deleted countdown restored later falls due when it would have without the deletion.
         for (int d = 0; d < st.DeletedCount; ++d) {
             auto& kept = st.DeletedTable[d];
-            if (isCountdown(kept[core::kKindCode])) {
+            if (runs(kept)) {
                 later(kept[core::kNextSecond]);
             }
         }
         if (moved == 0) {
             return 0;
         }
-        // Countdowns and alarms each keep their order.
-        sortAgain(env);
+        // Countdowns and alarms each keep their order; merged again, the soonest row is last. The
+        // selected line of the entry window stays on its reservation, wherever the sort takes it.
+        core::sortAndRelist(env);
         return moved;
     });
 }
@@ -220,7 +191,7 @@ int syukujituHosei(core::Env& env, bool on) {
             }
         }
         if (moved > 0) {
-            sortAgain(env);
+            core::sortAndRelist(env);
         }
         return moved;
     });

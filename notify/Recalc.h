@@ -16,9 +16,9 @@ void entyou_kesu(core::Env& env);
 // Moves the due second of every countdown (kinds "0", "1" and extensions "10") and of every pending
 // notice by `seconds`, after the wall clock or its zone moved by as much: they keep falling due at
 // the same real moment, and of every deleted countdown, so that a restore brings it back on time.
-// Alarms keep their time of day. The table is sorted again and the entry window's list rebuilt,
-// its selection kept on the same reservation; returns the number of table rows moved.
-// "tokeiHosei M3　時計".
+// Alarms keep their time of day, paused countdowns their seconds left. The table is sorted again and the entry window's
+// list rebuilt, its selection kept on the same reservation; returns the number of table rows moved. "tokeiHosei
+// M3　時計".
 int tokeiHosei(core::Env& env, double seconds);
 // Sets the option "曜日時刻は祝日を除く。" (WeekdaysSkipHolidays) and moves every weekday row of the
 // table and of the deleted rows by it at once: turned on, a next notice on a holiday moves past the

@@ -5,6 +5,7 @@
 
 #include "core/Calendar.h"
 #include "core/Guard.h"
+#include "core/Pause.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
 #include "notify/DueNotice.h"
@@ -134,15 +135,15 @@ void ResidentController::tick() {
         if (st.ReservationCount == 0) {
             return;
         }
-        // The soonest row is the last used row.
+        // The soonest row is the last used row; a paused one stands last only when nothing runs.
         const double now = core::genByou(m_env);
-        if (now < core::value(st.ReservationTable[st.ReservationCount - 1][core::kNextSecond])) {
+        if (!core::dueAt(st.ReservationTable[st.ReservationCount - 1], now)) {
             return;
         }
         // A weekday row due on a holiday while holidays are skipped (the clock was set across days)
         // gives no notice: it only moves on, and is kept once no other row is due.
         if (passOverHoliday(m_env)) {
-            if (now < core::value(st.ReservationTable[st.ReservationCount - 1][core::kNextSecond])) {
+            if (!core::dueAt(st.ReservationTable[st.ReservationCount - 1], now)) {
                 persist::kakikomiAfterNotice(m_env);
             }
             return;
@@ -158,8 +159,7 @@ void ResidentController::tick() {
         saikeisan_F2(m_env, core::add16(st.ReservationCount, -1));
         // Rows due together are kept once, after the last of them: when the soonest row left is
         // not due at this tick's second.
-        if (st.ReservationCount == 0 ||
-            now < core::value(st.ReservationTable[st.ReservationCount - 1][core::kNextSecond])) {
+        if (st.ReservationCount == 0 || !core::dueAt(st.ReservationTable[st.ReservationCount - 1], now)) {
             persist::kakikomiAfterNotice(m_env);
         }
         m_notices.selectTopNotice();

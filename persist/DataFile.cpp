@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 
 #include "core/Calendar.h"
 #include "core/Failure.h"
 #include "core/Guard.h"
+#include "core/Pause.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
 #include "persist/FileText.h"
@@ -97,6 +99,7 @@ void parseLine(core::Env& env, std::string_view line) {
     const double type = core::value(row[0]);
     if (type == 1) {
         core::tuika03(env, core::int16Of(row[1]));
+        core::readPauseMarker(row[10], env.st.ReservationTable[env.st.ReservationCount]);
         core::tuika_mein(env);
     } else if (type == 2) {
         core::rireki01(env, 0);
@@ -193,13 +196,22 @@ static void writeDataFile(core::Env& env, bool logged) {
 
         text += "'■■　予約中の内容　　■■";
         text += kCrLf;
+        // A paused countdown is stored with the second it would fall due at if it were resumed now,
+        // and its seconds left after its last field: a reader that knows no pause runs it from there.
+        std::optional<double> now;
         for (int i = 0; i < st.ReservationCount; ++i) {
             const auto& r = st.ReservationTable[i];
+            const bool paused = core::isPaused(r);
+            if (paused && !now) {
+                now = core::genByou(env);
+            }
             text += "01,";
             for (int f = 1; f <= 9; ++f) {
-                text += r[f];
+                text +=
+                    f == core::kNextSecond && paused ? core::spacedDecimalText(*now + core::pausedSeconds(r)) : r[f];
                 text += ',';
             }
+            text += core::pauseMarker(r);
             text += kCrLf;
         }
         text += "'";

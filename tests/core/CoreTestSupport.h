@@ -18,6 +18,10 @@ class RecordingList final : public core::EntryListView {
 public:
     void insertLine(int index, const std::string& line) override { items.insert(items.begin() + index, line); }
     void removeLine(int index) override { items.erase(items.begin() + index); }
+    void moveLine(int from, int to, const std::string& line) override {
+        removeLine(from);
+        insertLine(to, line);
+    }
     void replaceLines(const std::vector<std::string>& lines, int) override { items = lines; }
     int selectedLine() const override { return -1; }
     std::vector<std::string> items;

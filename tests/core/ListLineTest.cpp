@@ -63,6 +63,13 @@ TEST_F(ListLineTest, LinesOfEveryKind) {
          "会議" + blanks(26) + "【次のお知らせ】 2026/12/06(日) 13:05:07【設定】延長　　10分"},
         {{"", "10", "0", "会議", "", " 10", "", "", at1300, at0605},
          "会議" + blanks(26) + "【次のお知らせ】 2026/12/06(日) 13:05:07【設定】延長　　 10分"},
+        // Paused: what is left, as wide as a moment; a repeating timer keeps its period and cycle.
+        {{"300", "0", "0", "会議", "00", "05", "00", "00", " 0", at0605},
+         "会議" + blanks(26) + "【次のお知らせ】 一時停止中 残り00:05:00【設定】タイマー00:05:00"},
+        {{"240", "1", " 3", "体操", "00", "10", "00", "05", " 3", at1300},
+         "体操" + blanks(26) + "【次開始02回目】 一時停止中 残り00:04:00【設定】繰返し　 3回　00:10:00⇔00:05:00"},
+        {{"362439", "0", "0", "長", "99", "99:99", "00", "00", " 0", at0605},
+         "長" + blanks(28) + "【次のお知らせ】 一時停止中 残り100:40:39【設定】タイマー99:99:99"},
         {{"", "0", "0", "", "00", "05", "00", "00", " 0", at0605},
          "(表示名無し)" + blanks(18) + "【次のお知らせ】 2026/12/06(日) 13:05:07【設定】タイマー00:05:00"},
         {{"", "0", "0", "ｶｲｷﾞ abc", "00", "05", "00", "00", " 0", at0605},
@@ -138,6 +145,8 @@ TEST_F(ListLineTest, NextNoticeTextNamesTheSoonestRow) {
     unnamed[kName] = "";
     Fields farOff = timer;
     farOff[kNextSecond] = " 99999999999999999999";
+    Fields pausedTimer = timer;
+    pausedTimer[0] = "60";
     struct Case {
         std::vector<Fields> rows; // latest first, as the table keeps them
         std::string text;
@@ -147,6 +156,8 @@ TEST_F(ListLineTest, NextNoticeTextNamesTheSoonestRow) {
         {{timer, daily}, "次のお知らせ 2026/12/07(月) 07:30:00　起床"},
         {{unnamed}, "次のお知らせ 2026/12/06(日) 13:05:07　(表示名無し)"},
         {{farOff}, ""},
+        {{pausedTimer}, ""},
+        {{pausedTimer, daily}, "次のお知らせ 2026/12/07(月) 07:30:00　起床"},
     };
     for (const auto& c : cases) {
         t.st.ReservationCount = static_cast<std::int16_t>(c.rows.size());

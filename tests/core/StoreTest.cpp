@@ -10,6 +10,7 @@
 
 #include "core/Failure.h"
 #include "core/ListLine.h"
+#include "core/Pause.h"
 #include "core/TextValue.h"
 #include "tests/core/CoreTestSupport.h"
 #include "tests/support/TestEnv.h"
@@ -350,6 +351,52 @@ TEST_F(StoreTest, RestoresUndoDeleteBatchesInReverse) {
     restore();
     EXPECT_EQ(names(), (std::vector<std::string>{"a", "b", "c", "d"}));
     EXPECT_EQ(st().DeleteBatchCount, -1);
+    EXPECT_TRUE(t.errors.reports.empty());
+}
+
+// Paused, a countdown keeps what it had left and stands behind every running row (the one with the
+// most left first); resumed, it falls due that much after now, in the same period of its cycle.
+TEST_F(StoreTest, PausedCountdownsKeepTheirSecondsLeft) {
+    test::RecordingList list;
+    t.env.entryList = &list;
+    st().EntryWindowOpen = true;
+    const double now = stampOf(2026, 12, 7, 9, 0, 0);
+    const Fields rows[] = {
+        {"", "0", "0", "卵", "00", "05", "00", "00", " 0", spacedDecimalText(now + 300)},
+        {"", "1", " 3", "体操", "00", "10", "00", "05", " 3", spacedDecimalText(now + 60)}, // resting
+        {"", "10", "0", "会議", "", "5", "", "", " 1", spacedDecimalText(now + 120)},
+        {"", "0", "0", "麺", "00", "03", "00", "00", " 0", spacedDecimalText(now - 5)}, // due, not yet rung
+        {"", "2", "1", "朝会", "09", "30", "", "", "", spacedDecimalText(now + 1800)},  // no countdown
+    };
+    for (const Fields& r : rows) {
+        st().ReservationTable[st().ReservationCount] = r;
+        tuika_mein(t.env);
+    }
+    using Changed = std::vector<std::pair<int, double>>; // new index, seconds left
+    const auto changed = [](const std::vector<PausedRow>& result) {
+        Changed out;
+        for (const PausedRow& p : result) {
+            out.emplace_back(p.row, p.secondsLeft);
+        }
+        return out;
+    };
+    const auto all = [](const Fields&) { return true; };
+    EXPECT_EQ(changed(itijiteisi(t.env, all)), (Changed{{3, 0}, {2, 60}, {1, 120}, {0, 300}})) << "soonest first";
+    EXPECT_EQ(names(), (std::vector<std::string>{"卵", "会議", "体操", "麺", "朝会"}));
+    EXPECT_EQ(row(1)[0], "120");
+    EXPECT_TRUE(itijiteisi(t.env, all).empty()) << "nothing runs";
+    EXPECT_FALSE(dueAt(row(3), now + 2000));
+
+    t.clock.advance(1000);
+    EXPECT_EQ(changed(saikai(t.env, [](const Fields& f) { return f[kName] == "体操"; })), (Changed{{4, 60}}));
+    EXPECT_EQ(row(4), (Fields{"", "1", " 3", "体操", "00", "10", "00", "05", " 3", spacedDecimalText(now + 1060)}));
+    EXPECT_EQ(saikai(t.env, all).size(), 3u);
+    EXPECT_EQ(names(), (std::vector<std::string>{"朝会", "卵", "会議", "体操", "麺"}));
+    EXPECT_EQ(row(4)[kNextSecond], spacedDecimalText(now + 1000));
+    ASSERT_EQ(list.items.size(), 5u);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(list.items[i], hyouji12(t.env, static_cast<std::int16_t>(4 - i))) << i;
+    }
     EXPECT_TRUE(t.errors.reports.empty());
 }
 

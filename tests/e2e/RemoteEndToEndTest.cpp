@@ -313,24 +313,60 @@ TEST(RemoteEndToEnd, plainSecondStartStillWarnsAndLeavesTheFirstInCharge) {
 }
 
 // A crash leaves the running marker set. The next start is quiet all the same: it answers the
-// command line at once and gives the notice that fell due while nothing ran.
+// command line at once and gives the notice that fell due while nothing ran. A countdown paused
+// just before the crash is paused after it, and rings its seconds left after it is resumed.
 TEST(RemoteEndToEnd, startAfterAKillIsQuietAndGivesTheMissedNotice) {
-    Program program;
-    program.start();
-    ASSERT_EQ(program.cli({"--timer", "0:00:02", "卵"}).status, 0);
-    program.crash();
-    std::this_thread::sleep_for(3s); // due while nothing runs
+    for (const bool paused : {false, true}) {
+        SCOPED_TRACE(paused ? "paused" : "running");
+        Program program;
+        program.start();
+        ASSERT_EQ(program.cli({"--timer", paused ? "0:00:05" : "0:00:02", "卵"}).status, 0);
+        int left = 0;
+        if (paused) {
+            ASSERT_EQ(program.cli({"--timer", "0:30", "茶"}).status, 0);
+            const Result pause = program.cli({"--pause"}); // both, 卵 listed first
+            ASSERT_EQ(pause.status, 0) << pause.err;
+            EXPECT_EQ(std::count(pause.out.begin(), pause.out.end(), '\n'), 2) << pause.out;
+            const std::string shown = "【次のお知らせ】 一時停止中 残り00:00:0";
+            ASSERT_TRUE(startsWith(pause.out, "卵 ") && pause.out.find(shown) != std::string::npos) << pause.out;
+            left = pause.out.at(pause.out.find(shown) + shown.size()) - '0';
+            EXPECT_GE(left, 3);
+        }
+        program.crash();
+        std::this_thread::sleep_for(3s); // due while nothing runs, unless paused
 
-    const auto restarted = steady_clock::now();
-    program.start();
-    EXPECT_LT(steady_clock::now() - restarted, 5s) << "no box held the start up";
-    EXPECT_EQ(marked(program.log(), "▼起動　,").size(), 2u);
-    ASSERT_TRUE(waitUntil([&] { return !marked(program.log(), "♪タイマ,").empty(); }, 3s * kSlowdown));
-    const std::vector<std::string> notice = split(marked(program.log(), "♪タイマ,")[0], ',');
-    EXPECT_EQ(notice.at(4), "卵");
+        const auto restarted = steady_clock::now();
+        program.start();
+        EXPECT_LT(steady_clock::now() - restarted, 5s) << "no box held the start up";
+        EXPECT_EQ(marked(program.log(), "▼起動　,").size(), 2u);
+        const auto rang = [&] { return !marked(program.log(), "♪タイマ,").empty(); };
+        if (paused) {
+            std::this_thread::sleep_for(1s);
+            EXPECT_FALSE(rang()) << "still paused";
+            const Result resume = program.cli({"--resume", "卵"});
+            const auto resumed = steady_clock::now();
+            ASSERT_EQ(resume.status, 0) << resume.err;
+            EXPECT_TRUE(startsWith(resume.out, "卵 ") && resume.out.find("一時停止中") == std::string::npos &&
+                        std::count(resume.out.begin(), resume.out.end(), '\n') == 1)
+                << resume.out;
+            const Result again = program.cli({"--resume", "卵"});
+            EXPECT_EQ(again.status, 1);
+            EXPECT_EQ(again.err, "表示名が「卵」の一時停止中のタイマーはありません。\n");
+            ASSERT_TRUE(waitUntil(rang, (seconds(left) + 2s) * kSlowdown));
+            EXPECT_GT(steady_clock::now() - resumed, seconds(left - 1)) << "not before its seconds left";
+            const std::vector<std::string> pauses = marked(program.log(), "［停止］,");
+            ASSERT_EQ(pauses.size(), 2u);
+            EXPECT_EQ(pauses[0].substr(pauses[0].find(",,")),
+                      ",,卵,予約の一時停止,残り=00:00:0" + std::to_string(left) + ",予約データ数=2,,,");
+            EXPECT_EQ(marked(program.log(), "［再開］,").size(), 1u);
+        }
+        ASSERT_TRUE(waitUntil(rang, 3s * kSlowdown));
+        const std::vector<std::string> notice = split(marked(program.log(), "♪タイマ,")[0], ',');
+        EXPECT_EQ(notice.at(4), "卵");
 
-    EXPECT_EQ(program.cli({"--quit"}).status, 0);
-    EXPECT_EQ(program.waitForEnd(), 0);
+        EXPECT_EQ(program.cli({"--quit"}).status, 0);
+        EXPECT_EQ(program.waitForEnd(), 0);
+    }
 }
 
 // 延長する on the desktop notification extends its notice as the window's button does: the same
@@ -569,6 +605,9 @@ TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
         {"--timer", "0:05", "--rest", "0:01", "x"},           // a rest without repeats
         {"--autostart", "x"},                                 // the log-in start takes nothing
         {"--autostart", "--list"},                            //
+        {"--pause", "卵", "茶"},                              // two names
+        {"--resume", "--list"},                               // two actions
+        {"--pause", "--once"},                                //
     };
     for (const auto& args : usage) {
         const Result r = program.cli(args);
@@ -586,7 +625,7 @@ TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
         examples += l.find("例: mayorin ") != std::string::npos ? l + " " : "";
     }
     for (const char* option : {"--open", "--timer", "--rest", "--repeat", "--at", "--day", "--date", "--weekdays",
-                               "--once", "--list", "--quit", "--help", "--version"}) {
+                               "--once", "--pause", "--resume", "--list", "--quit", "--help", "--version"}) {
         EXPECT_NE(examples.find(std::string(option) + " "), std::string::npos) << option;
     }
     // The 設定 menu's options, from the option table.

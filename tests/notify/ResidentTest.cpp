@@ -11,6 +11,7 @@
 
 #include "core/Calendar.h"
 #include "core/ListLine.h"
+#include "core/Pause.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
 #include "notify/DataFolder.h"
@@ -63,15 +64,22 @@ std::vector<std::string> linesStartingWith(const Harness& h, const std::string& 
     return out;
 }
 
+// Nor with nothing but a paused countdown whose second has passed.
 TEST(ResidentTick, EmptyStoreDoesNothing) {
-    Harness h;
-    for (int i = 0; i < 5; ++i) {
-        h.controller.tick();
-        h.clock.advance(1);
+    for (const bool paused : {false, true}) {
+        Harness h;
+        if (paused) {
+            h.add(0, "", "卵", "0", "0:01", "", "", "");
+            ASSERT_EQ(core::itijiteisi(h.env, [](const core::Fields&) { return true; }).size(), 1u);
+        }
+        for (int i = 0; i < 5; ++i) {
+            h.controller.tick();
+            h.clock.advance(1);
+        }
+        EXPECT_EQ(h.window.opened, 0) << paused;
+        EXPECT_TRUE(h.log.lines.empty());
+        EXPECT_EQ(h.st.NoticeCount, 0);
     }
-    EXPECT_EQ(h.window.opened, 0);
-    EXPECT_TRUE(h.log.lines.empty());
-    EXPECT_EQ(h.st.NoticeCount, 0);
 }
 
 TEST(ResidentTick, RepeatingCountdownOfTwoCyclesGivesFourNoticesAndIsRemoved) {
@@ -456,6 +464,10 @@ TEST(ResidentTick, CountdownsKeepTheirLengthWhenTheClockMoves) {
         };
         h.add(0, "", "麺", "0", "3", "", "", "");
         const double noodlesDue = start + 180;
+        // Paused in the rest before its second cycle, four minutes left: nothing moves it.
+        h.add(1, " 3", "筋トレ", "0", "10", "0", "5", "3", h.field(start + 240));
+        const auto workout = [](const core::Fields& f) { return f[core::kName] == "筋トレ"; };
+        ASSERT_EQ(core::itijiteisi(h.env, workout).size(), 1u);
         h.st.DeleteBatchCount = 1;
         list.removeLine(h.st.ReservationCount - 1 - rowOf("麺"));
         h.st.ReservationCount = core::sakujo01(h.env, rowOf("麺"), core::add16(h.st.ReservationCount, -1));
@@ -490,9 +502,9 @@ TEST(ResidentTick, CountdownsKeepTheirLengthWhenTheClockMoves) {
         }
         EXPECT_EQ(core::value(h.st.NoticeTable[0][core::kNextSecond]), start + c.shift) << "extensions count from it";
         for (int r = 1; r < h.st.ReservationCount; ++r) {
-            EXPECT_GE(core::value(h.st.ReservationTable[r - 1][core::kNextSecond]),
-                      core::value(h.st.ReservationTable[r][core::kNextSecond]));
+            EXPECT_GE(core::orderKey(h.st.ReservationTable[r - 1]), core::orderKey(h.st.ReservationTable[r]));
         }
+        EXPECT_EQ(h.st.ReservationTable[0][0], "240");
         ASSERT_EQ(list.lines.size(), static_cast<std::size_t>(h.st.ReservationCount));
         for (int i = 0; i < h.st.ReservationCount; ++i) {
             EXPECT_EQ(list.lines[i], core::hyouji12(h.env, static_cast<std::int16_t>(h.st.ReservationCount - 1 - i)));
@@ -509,17 +521,18 @@ TEST(ResidentTick, CountdownsKeepTheirLengthWhenTheClockMoves) {
         EXPECT_EQ(core::value(h.st.ReservationTable[rowOf("麺")][core::kNextSecond]), noodlesDue + c.shift);
 
         // 卵 rings twenty minutes after its start, or at the resume when it fell due in a suspend.
-        const auto eggRang = [&h] {
+        const auto rang = [&h](const std::string& name) {
             for (int i = 0; i < 8; ++i) {
                 h.controller.tick();
             }
             for (int n = 0; n < h.st.NoticeCount; ++n) {
-                if (h.st.NoticeTable[n][core::kName] == "卵") {
+                if (h.st.NoticeTable[n][core::kName] == name) {
                     return true;
                 }
             }
             return false;
         };
+        const auto eggRang = [&rang] { return rang("卵"); };
         const long long passed = h.clock.bootSeconds() - bootAtStart;
         if (passed < 1200) {
             h.clock.advance(1200 - passed - 1);
@@ -527,6 +540,13 @@ TEST(ResidentTick, CountdownsKeepTheirLengthWhenTheClockMoves) {
             h.clock.advance(1);
         }
         EXPECT_TRUE(eggRang());
+        // Resumed, 筋トレ starts its second cycle when its four minutes are over.
+        EXPECT_FALSE(rang("筋トレ"));
+        ASSERT_EQ(core::saikai(h.env, workout).size(), 1u);
+        h.clock.advance(239);
+        EXPECT_FALSE(rang("筋トレ"));
+        h.clock.advance(1);
+        EXPECT_TRUE(rang("筋トレ"));
         EXPECT_EQ(h.st.ErrorCount, 0);
     }
 }

@@ -16,7 +16,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/Calendar.h"
 #include "core/Store.h"
+#include "core/TextValue.h"
 #include "persist/ErrorReporter.h"
 #include "persist/FileText.h"
 #include "tests/persist/PersistFixture.h"
@@ -266,6 +268,41 @@ TEST_F(DataFileTest, ReservationDueInThePastIsReadAsStored) {
     ASSERT_EQ(f.st.ReservationCount, 2);
     EXPECT_EQ(f.st.ReservationTable[1][9], " 100");
     EXPECT_EQ(f.st.ReservationTable[0][9], " 63920218500");
+}
+
+// A paused countdown is written with the second it would fall due at if it were resumed now, and
+// its seconds left after its last field; it is read back paused. Any other text there, or a marker
+// on an alarm, is dropped: the row runs from its stored second.
+TEST_F(DataFileTest, PausedRowsAreReadBackPausedAndWrittenWithTheirMarker) {
+    const struct Case {
+        const char* fields; // 1 to 8
+        const char* after;  // the text after the last field
+        const char* left;   // "" when read back running
+    } cases[] = {
+        {"0,0,卵,00,05,00,00, 0,", "一時停止=754", "754"},    {"1, 3,体操,00,10,00,05, 3,", "一時停止=0240", "240"},
+        {"10,0,会議,, 5,,, 63932220000,", "一時停止=0", "0"}, {"2,1,朝会,09,30,,,,", "一時停止=60", ""},
+        {"0,0,卵,00,05,00,00, 0,", "一時停止=", ""},          {"0,0,卵,00,05,00,00, 0,", "一時停止=-5", ""},
+        {"0,0,卵,00,05,00,00, 0,", "一時停止=12a", ""},       {"0,0,卵,00,05,00,00, 0,", "一時停止=1234567890123", ""},
+        {"0,0,卵,00,05,00,00, 0,", "一時停止 =5", ""},
+    };
+    for (const Case& c : cases) {
+        test::FileEnv e;
+        core::hensu_kensuu(e.env);
+        const std::string fields = std::string("01,") + c.fields;
+        test::writeBytes(dataFilePath(e.st),
+                         e.cp932(std::string(kHeader) + "\r\n" + fields + " 63932230000," + c.after + "\r\n"));
+        yomikomi01(e.env);
+        ASSERT_EQ(e.st.ReservationCount, 1) << c.after;
+        EXPECT_EQ(e.st.ReservationTable[0][0], c.left) << c.fields << c.after;
+        e.clock.advance(3600); // the second written is counted from the write
+        kakikomiAfterNotice(e.env);
+        const std::string paused =
+            core::spacedDecimalText(core::genByou(e.env) + core::value(c.left)) + ",一時停止=" + c.left;
+        const std::string line = fields + (*c.left != 0 ? paused : std::string(" 63932230000,")) + "\r\n";
+        EXPECT_NE(e.codePage.decode(test::readBytes(dataFilePath(e.st))).find("\r\n" + line), std::string::npos)
+            << line;
+        EXPECT_TRUE(e.errors.reports.empty());
+    }
 }
 
 TEST_F(DataFileTest, ReservationsAndHistoryRoundTrip) {

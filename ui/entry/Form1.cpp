@@ -21,10 +21,12 @@
 #include "core/Calendar.h"
 #include "core/Guard.h"
 #include "core/ListLine.h"
+#include "core/Pause.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
 #include "ui/entry/AddReservation.h"
 #include "ui/entry/Form1.h"
+#include "ui/entry/PauseReservation.h"
 #include "ui/message/Form5.h"
 #include "ui/names/Form3.h"
 #include "ui/tray/Help.h"
@@ -71,6 +73,7 @@ constexpr const char* kSakujoClick = "sakujo_Click F1";
 constexpr const char* kHyouji02 = "hyouji02 F1";
 constexpr const char* kDeetahyouji01 = "deetahyouji01 F1";
 constexpr const char* kMeisyouRirekiClick = "meisyouRireki_Click F1";
+constexpr const char* kTeisiClick = "teisi_Click F1";
 // Handlers without a trap of their own still must not let a failure reach the event loop.
 constexpr const char* kOsirasegamenClick = "osirasegamen_Click F1";
 constexpr const char* kSetteiSuruClick = "settei_suru_Click F1";
@@ -363,6 +366,12 @@ void Form1::buildMenus() {
         m_meisyouRireki[i] = item(m_hensyu, QString("meisyouRireki_%1").arg(i), editors[i]);
         connect(m_meisyouRireki[i], &QAction::triggered, this, [this, i] { meisyouRireki_Click(i); });
     }
+    separator(m_hensyu, "kugili12");
+    const char* pauses[] = {"一時停止", "再開"};
+    for (int i = 0; i < 2; ++i) {
+        m_teisi[i] = item(m_hensyu, QString("teisi_%1").arg(i), pauses[i]);
+        connect(m_teisi[i], &QAction::triggered, this, [this, i] { teisi_Click(i); });
+    }
 
     m_settei = menuBar()->addMenu("設定");
     m_settei->setObjectName("settei");
@@ -596,6 +605,16 @@ void Form1::removeLine(int index) {
     }
 }
 
+void Form1::moveLine(int from, int to, const std::string& line) {
+    const bool selected = selectedPos() == from;
+    QListWidgetItem* item = m_list->takeItem(from);
+    item->setText(qs(line));
+    m_list->insertItem(to, item);
+    if (selected) {
+        m_list->setCurrentItem(item);
+    }
+}
+
 int Form1::selectedPos() const {
     const QModelIndexList rows = m_list->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
@@ -612,8 +631,13 @@ void Form1::hyouji_jikan() {
             text = "　" + core::genzai(env, 0) + "　　" + core::genzai(env, 1);
         } else {
             const int r = env.st.ReservationCount - 1 - i;
-            const double left = core::value(env.st.ReservationTable[r][core::kNextSecond]) - core::genByou(env);
-            text = "お知らせまで　" + core::byouModosu(env, core::decimalText(left), 2);
+            const core::Fields& row = env.st.ReservationTable[r];
+            if (core::isPaused(row)) {
+                text = "一時停止中　残り　" + core::byouModosu(env, row[0], 2);
+            } else {
+                const double left = core::value(row[core::kNextSecond]) - core::genByou(env);
+                text = "お知らせまで　" + core::byouModosu(env, core::decimalText(left), 2);
+            }
         }
         const QString q = qs(text);
         if (m_label[10]->text() != q) {
@@ -776,6 +800,12 @@ void Form1::hyouji02() {
         m_sakujo[1]->setEnabled(selected);
         m_sakujo[2]->setEnabled(m_list->count() > 0);
         m_sentakukesi->setEnabled(selected);
+        const int i = selectedPos();
+        const core::Fields* row =
+            i >= 0 && i < env.st.ReservationCount ? &env.st.ReservationTable[env.st.ReservationCount - 1 - i] : nullptr;
+        const bool countdown = row != nullptr && core::isCountdown(*row);
+        m_teisi[0]->setEnabled(countdown && !core::isPaused(*row));
+        m_teisi[1]->setEnabled(countdown && core::isPaused(*row));
     });
 }
 
@@ -852,6 +882,18 @@ void Form1::meisyouRireki_Click(int index) {
             m_ctx.env.st.HistorySideEdited = static_cast<std::int16_t>(index);
         }
         openNamesEditor(m_ctx);
+    });
+}
+
+void Form1::teisi_Click(int index) {
+    core::Env& env = m_ctx.env;
+    core::guarded(env.errors, kTeisiClick, [&] {
+        const int i = selectedPos();
+        if (i < 0 || i >= env.st.ReservationCount) {
+            return;
+        }
+        const core::Fields* chosen = &env.st.ReservationTable[env.st.ReservationCount - 1 - i];
+        pauseReservations(m_ctx, env, index == 0, [chosen](const core::Fields& row) { return &row == chosen; });
     });
 }
 

@@ -41,6 +41,7 @@ public:
     // The mirror of the reservation table, driven by the store while the window is open.
     void insertLine(int index, const std::string& line) override;
     void removeLine(int index) override;
+    void moveLine(int from, int to, const std::string& line) override;
     void replaceLines(const std::vector<std::string>& lines, int selected) override;
     int selectedLine() const override { return selectedPos(); }
 
@@ -86,6 +87,8 @@ private:
     void sakujo_Click(int index);
     void sentakukesi_Click();
     void meisyouRireki_Click(int index);
+    // "一時停止" (0) and "再開" (1) of the selected countdown.
+    void teisi_Click(int index);
     void osirasegamen_Click(int index);
     void settei_suru_Click(int index);
     void helupu02_Click();
@@ -125,6 +128,7 @@ private:
     std::array<QAction*, 3> m_sakujo{};
     QAction* m_sentakukesi = nullptr;
     std::array<QAction*, 2> m_meisyouRireki{};
+    std::array<QAction*, 2> m_teisi{};
     std::array<QAction*, persist::kMenuItemCount> m_settei_suru{}; // by item index; 4 is the separator
     QAction* m_helupu02 = nullptr;
     QAction* m_bajiyon = nullptr;

@@ -15,6 +15,7 @@
 #include "persist/OperationLog.h"
 #include "platform/qt/QtText.h"
 #include "ui/entry/AddReservation.h"
+#include "ui/entry/PauseReservation.h"
 #include "ui/entry/Form1.h"
 #include "ui/tray/Form4.h"
 
@@ -25,8 +26,12 @@ namespace {
 // Location texts of the calls that do work.
 constexpr const char* kRemoteAdd = "RemoteControl_Add DBus";
 constexpr const char* kRemoteOpen = "RemoteControl_Open DBus";
+constexpr const char* kRemotePause = "RemoteControl_Pause DBus";
+constexpr const char* kRemoteResume = "RemoteControl_Resume DBus";
 
 constexpr const char* kAddFailed = "予約の追加中にエラーが発生しました。";
+constexpr const char* kPauseFailed = "予約の一時停止中にエラーが発生しました。";
+constexpr const char* kResumeFailed = "予約の再開中にエラーが発生しました。";
 constexpr const char* kNameTaken = "Mayorin。: D-Bus の名前 example.mayorin.Mayorin は別のプロセスが使用しています。"
                                    "空きしだい使用します。それまでリモート操作は使えません。\n";
 
@@ -155,18 +160,7 @@ QString RemoteControl::add(int side, bool everyTime, const QStringList& fields, 
     const AddOutcome outcome = core::guardedOr(failures, kRemoteAdd, AddOutcome{},
                                                [&] { return addReservation(m_ctx, call.env, panel, true); });
     if (!failures.reports.empty()) {
-        const auto& first = failures.reports.front();
-        sendErrorReply(QString::fromLatin1(kFailedError), QString::fromUtf8(kAddFailed) +
-                                                              QStringLiteral("\nエラー番号 %1　").arg(first.code) +
-                                                              platform::qtext(first.description));
-        QMetaObject::invokeMethod(
-            this,
-            [this, reports = failures.reports] {
-                for (const auto& r : reports) {
-                    m_ctx.env.errors.ReportError(r.location, r.code, r.description);
-                }
-            },
-            Qt::QueuedConnection);
+        replyFailed(failures, kAddFailed);
         return {};
     }
     if (!outcome.refusal.empty()) {
@@ -178,6 +172,63 @@ QString RemoteControl::add(int side, bool everyTime, const QStringList& fields, 
         return {};
     }
     return platform::qtext(core::hyouji12(env, env.st.ReservationInsertPos));
+}
+
+void RemoteControl::replyFailed(const platform::KeptErrors& failures, const char* what) {
+    const auto& first = failures.reports.front();
+    sendErrorReply(QString::fromLatin1(kFailedError), QString::fromUtf8(what) +
+                                                          QStringLiteral("\nエラー番号 %1　").arg(first.code) +
+                                                          platform::qtext(first.description));
+    QMetaObject::invokeMethod(
+        this,
+        [this, reports = failures.reports] {
+            for (const auto& r : reports) {
+                m_ctx.env.errors.ReportError(r.location, r.code, r.description);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+QStringList RemoteControl::Pause(const QString& name) {
+    return pauseOrResume(true, name);
+}
+
+QStringList RemoteControl::Resume(const QString& name) {
+    return pauseOrResume(false, name);
+}
+
+QStringList RemoteControl::pauseOrResume(bool pause, const QString& name) {
+    if (refuseWhenEnding()) {
+        return {};
+    }
+    core::Env& env = m_ctx.env;
+    // Display names are kept as the data file reads them back: "〜" typed is "～" stored.
+    std::string wanted = platform::stdtext(name);
+    if (const auto bytes = env.codePage.encode(wanted)) {
+        wanted = env.codePage.decode(*bytes);
+    }
+    const auto pick = [&wanted](const core::Fields& row) { return wanted.empty() || row[core::kName] == wanted; };
+    Unshown boxes;
+    platform::KeptErrors failures; // passed on once the reply is on its way
+    CallEnv call(env, failures, boxes);
+    const std::vector<std::string> lines =
+        core::guardedOr(failures, pause ? kRemotePause : kRemoteResume, std::vector<std::string>{},
+                        [&] { return pauseReservations(m_ctx, call.env, pause, pick); });
+    if (!failures.reports.empty()) {
+        replyFailed(failures, pause ? kPauseFailed : kResumeFailed);
+        return {};
+    }
+    if (lines.empty()) {
+        const std::string which = wanted.empty() ? std::string() : "表示名が「" + wanted + "」の";
+        sendErrorReply(QString::fromLatin1(kRefusedError),
+                       platform::qtext(which + (pause ? "動いている" : "一時停止中の") + "タイマーはありません。"));
+        return {};
+    }
+    QStringList out;
+    for (const std::string& line : lines) {
+        out << platform::qtext(line);
+    }
+    return out;
 }
 
 QStringList RemoteControl::List() {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/ErrorSink.h"
 #include "ui/UiContext.h"
 
 namespace mayorin::ui {
@@ -59,6 +60,12 @@ public Q_SLOTS:
     // alone, or a weekday text (empty texts leave them out); every time or this time only.
     QString AddAlarm(const QString& hour, const QString& minute, const QString& month, const QString& day,
                      const QString& weekdays, bool everyTime, const QString& name);
+    // Pauses every running countdown (タイマー, 繰返しタイマー, extension) with this display name,
+    // every running countdown when the name is empty, as the entry window's "一時停止" does; returns
+    // their new list lines, soonest first. None to pause is a refusal that says so.
+    QStringList Pause(const QString& name);
+    // Resumes every paused countdown with this display name (all when it is empty), as "再開" does.
+    QStringList Resume(const QString& name);
     // Every reservation's list line, soonest first, as the entry window lists them.
     QStringList List();
     // Ends the program as "終了" does, without the question. The reply comes before the end.
@@ -66,6 +73,9 @@ public Q_SLOTS:
 
 private:
     QString add(int side, bool everyTime, const QStringList& fields, const QString& name);
+    QStringList pauseOrResume(bool pause, const QString& name);
+    // Answers the call with kFailedError, then reports the call's failures once the reply is on its way.
+    void replyFailed(const platform::KeptErrors& failures, const char* what);
     // True when the program is on its way out; then the call has been answered with an error.
     bool refuseWhenEnding();
 

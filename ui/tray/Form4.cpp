@@ -15,6 +15,7 @@
 
 #include "core/Guard.h"
 #include "core/ListLine.h"
+#include "core/Pause.h"
 #include "ui/entry/Form1.h"
 #include "ui/message/Form5.h"
 #include "ui/names/Form3.h"
@@ -157,9 +158,12 @@ void Form4::followSoonest() {
     // look at the soonest row is all it costs; the tip is made again only when that row changed.
     const core::State& st = m_ctx.env.st;
     const int count = st.ReservationCount;
-    // The soonest row is the last used row.
+    // The soonest row is the last used row; a paused one stands last only when nothing runs.
     const auto* soonest =
         count > 0 && count - 1 <= st.ReservationTable.top() ? &st.ReservationTable[count - 1] : nullptr;
+    if (soonest != nullptr && core::isPaused(*soonest)) {
+        soonest = nullptr;
+    }
     const bool same = soonest == nullptr ? !m_tipNamesOne
                                          : m_tipNamesOne && (*soonest)[core::kNextSecond] == m_tipSecond &&
                                                (*soonest)[core::kName] == m_tipName;

@@ -279,8 +279,9 @@ private slots:
         };
         QCOMPARE(captions("fairu"), (QStringList{q("お知らせ画面のテスト表示。"), "-", q("閉じる")}));
         QCOMPARE(captions("osirasegamen1"), (QStringList{q("タイマー"), q("タイマー繰り返し２回"), q("予定")}));
-        QCOMPARE(captions("hensyu"), (QStringList{q("戻す ( 削除 )"), q("削除"), q("全て削除"), q("選択の取り消し"),
-                                                  "-", q("タイマー側　表示名"), q("予定側　　　表示名")}));
+        QCOMPARE(captions("hensyu"),
+                 (QStringList{q("戻す ( 削除 )"), q("削除"), q("全て削除"), q("選択の取り消し"), "-",
+                              q("タイマー側　表示名"), q("予定側　　　表示名"), "-", q("一時停止"), q("再開")}));
         QCOMPARE(captions("settei"),
                  (QStringList{q("お知らせ時に音を鳴らす"), q("ログを保存する。"), q("表示名選択時に数値を再現する。"),
                               q("予約内容選択時に表示名と数値を再現する。"), q("お知らせをデスクトップにも通知する。"),
@@ -820,6 +821,41 @@ private slots:
         QCOMPARE(w->selectedPos(), 1);
         QVERIFY(action("sakujo_1")->isEnabled());
         menu->close();
+    }
+
+    // 一時停止 and 再開 act on the selected countdown only; the line, the clock line, the file and
+    // the log say what is left at once, and the selection follows the line below the alarm and back.
+    void pauseAndResumeTheSelectedCountdown() {
+        addSchedule("S", {"9", "40", "", "", ""}, true);
+        addTimer("T", {"0", "20", "0", "0", "0"});
+        clickItem(1); // S
+        QVERIFY(!action("teisi_0")->isEnabled());
+        QVERIFY(!action("teisi_1")->isEnabled());
+        clickItem(0); // T
+        QVERIFY(action("teisi_0")->isEnabled());
+        QVERIFY(!action("teisi_1")->isEnabled());
+        action("teisi_0")->trigger();
+        QCOMPARE(listLines(), expectedLines());
+        QVERIFY2(list()->item(1)->text().contains(q("【次のお知らせ】 一時停止中 残り00:20:00【設定】タイマー")),
+                 qPrintable(list()->item(1)->text()));
+        QCOMPARE(w->selectedPos(), 1);
+        QVERIFY(!action("teisi_0")->isEnabled());
+        QVERIFY(action("teisi_1")->isEnabled());
+        w->hyouji_jikan();
+        QCOMPARE(child<QLabel>("Label1_10")->text(), q("一時停止中　残り　0日 00時間　20分　00秒"));
+        QVERIFY(
+            p->codePage.decode(dataFileBytes()).find("\r\n01,0,0,T,00,20,00,00, 0, 63932318400,一時停止=1200\r\n") !=
+            std::string::npos);
+        const auto lines = logLines();
+        QCOMPARE(lines[lines.size() - 2].rfind("□書込　,", 0), size_t(0));
+        QCOMPARE(lines.back(), "［停止］," + kNow + ",,T,予約の一時停止,残り=00:20:00,予約データ数=2,,,");
+
+        p->clock.advance(600);
+        action("teisi_1")->trigger();
+        QCOMPARE(listLines(), expectedLines());
+        QCOMPARE(w->selectedPos(), 0);
+        QCOMPARE(row(1, core::kNextSecond), core::spacedDecimalText(stamp(2026, 12, 7, 9, 30)));
+        QCOMPARE(lastLog(), "［再開］, 2026/12/07(月),09:10:00,,T,予約の再開,残り=00:20:00,予約データ数=2,,,");
     }
 
     void dueRowsLeaveTheListAndTheSelectionFollows() {

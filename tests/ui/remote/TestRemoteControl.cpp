@@ -273,7 +273,8 @@ private slots:
     // Once an error was reported the program is on its way out: nothing more is taken.
     void refusesOnceTheProgramIsEnding() {
         p->st.ErrorCount = 1;
-        for (const QDBusMessage& reply : {call("AddTimer", {"0", "5", "卵"}), call("Open"), call("Quit")}) {
+        for (const QDBusMessage& reply :
+             {call("AddTimer", {"0", "5", "卵"}), call("Open"), call("Pause", {""}), call("Quit")}) {
             QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
             QCOMPARE(reply.errorName(), QString(ui::kRefusedError));
             QCOMPARE(reply.errorMessage(), QString::fromUtf8("Mayorin。は終了するところです。"));
@@ -289,7 +290,8 @@ private slots:
         QTRY_VERIFY(pending.isFinished());
         const QString xml = pending.reply().arguments().value(0).toString();
         QVERIFY(xml.contains(QString("<interface name=\"%1\">").arg(ui::kInterface)));
-        for (const char* method : {"Open", "AddTimer", "AddRepeatingTimer", "AddAlarm", "List", "Quit"}) {
+        for (const char* method :
+             {"Open", "AddTimer", "AddRepeatingTimer", "AddAlarm", "Pause", "Resume", "List", "Quit"}) {
             QVERIFY2(xml.contains(QString("<method name=\"%1\">").arg(method)), method);
         }
     }

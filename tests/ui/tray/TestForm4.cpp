@@ -25,6 +25,7 @@
 #include <QtTest>
 
 #include "core/Calendar.h"
+#include "core/Pause.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
 #include "persist/DataFile.h"
@@ -178,8 +179,8 @@ void TestForm4::trayIconAndMenu() {
 }
 
 // The tray tip names the soonest reservation under the title, and follows it within a tick
-// whatever made another one the soonest: an add, a clock set back, a notice, a delete, a restore,
-// an add at the same moment.
+// whatever made another one the soonest: a pause, an add, a clock set back, a notice, a delete, a
+// restore, an add at the same moment.
 void TestForm4::trayTipNamesTheNextNotice() {
     Rig r;
     core::Env& env = r.te.env;
@@ -195,6 +196,16 @@ void TestForm4::trayTipNamesTheNextNotice() {
     const auto tip = [&] { return r.form->trayIcon()->embeddedIcon()->toolTip(); };
     r.form->start(r.appDir());
     QCOMPARE(tip(), QStringLiteral("Mayorin。"));
+
+    // A paused countdown is left out, also when it is the only one.
+    add({"", "0", "0", "麺", "00", "03", "00", "00", " 0", at(7, 9, 3, 0)});
+    QTRY_COMPARE(tip(), QStringLiteral("Mayorin。\n次のお知らせ 2026/12/07(月) 09:03:00　麺"));
+    const auto noodles = [](const core::Fields& f) { return f[core::kName] == "麺"; };
+    QCOMPARE(core::itijiteisi(env, noodles).size(), std::size_t{1});
+    QTRY_COMPARE(tip(), QStringLiteral("Mayorin。"));
+    QCOMPARE(core::saikai(env, noodles).size(), std::size_t{1});
+    QTRY_COMPARE(tip(), QStringLiteral("Mayorin。\n次のお知らせ 2026/12/07(月) 09:03:00　麺"));
+    st.ReservationCount = core::hSakujo(env, 0);
 
     add({"", "2", "1", "起床", "07", "30", "", "", "", at(8, 7, 30, 0)});
     QTRY_COMPARE(tip(), QStringLiteral("Mayorin。\n次のお知らせ 2026/12/08(火) 07:30:00　起床"));
