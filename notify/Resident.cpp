@@ -96,6 +96,8 @@ void ResidentController::formLoad(const std::string& dataFolder) {
         if (unlockedFolder.empty()) {
             persist::removeLeftoverTemporaries(st);
         }
+        // The core reads no settings: the rows read next move past holidays by this.
+        st.WeekdaysSkipHolidays = m_settings.optionOn(persist::Option::WeekdaysSkipHolidays);
         // A read that stopped on an error leaves tables that do not hold what the file holds:
         // the end then leaves the file as it is.
         st.DataFileRead = persist::yomikomi01(m_env);
@@ -129,6 +131,14 @@ void ResidentController::tick() {
         // The soonest row is the last used row; a paused one stands last only when nothing runs.
         const double now = core::genByou(m_env);
         if (!core::dueAt(st.ReservationTable[st.ReservationCount - 1], now)) {
+            return;
+        }
+        // A weekday row due on a holiday while holidays are skipped (the clock was set across days)
+        // gives no notice: it only moves on, and is kept once no other row is due.
+        if (passOverHoliday(m_env)) {
+            if (!core::dueAt(st.ReservationTable[st.ReservationCount - 1], now)) {
+                persist::kakikomiAfterNotice(m_env);
+            }
             return;
         }
         if (st.NoticeWindowState != kWindowOpen) {

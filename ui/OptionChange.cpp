@@ -1,5 +1,7 @@
 #include "ui/OptionChange.h"
 
+#include "notify/Recalc.h"
+#include "persist/DataFile.h"
 #include "ui/notice/Form2.h"
 
 namespace mayorin::ui {
@@ -13,6 +15,12 @@ void optionChanged(UiContext& ctx, persist::Option option, bool on) {
         break; // read where they are used
     case persist::Option::DesktopNotification:
         switchDesktopNotification(ctx, on);
+        break;
+    case persist::Option::WeekdaysSkipHolidays:
+        // Every weekday alarm moves at once, and is kept so; the change itself is logged already.
+        if (notify::syukujituHosei(ctx.env, on) > 0) {
+            persist::kakikomiAfterNotice(ctx.env);
+        }
         break;
     }
 }

@@ -725,7 +725,8 @@ TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
                             "  ログを保存する。（1、初期値 True）\n"
                             "  表示名選択時に数値を再現する。（2、初期値 True）\n"
                             "  予約内容選択時に表示名と数値を再現する。（3、初期値 True）\n"
-                            "  お知らせをデスクトップにも通知する。（4、初期値 True）\n\n"),
+                            "  お知らせをデスクトップにも通知する。（4、初期値 True）\n"
+                            "  曜日時刻は祝日を除く。（6、初期値 False）\n\n"),
               std::string::npos)
         << help.out;
     const Result version = program.cli({"--version"});

@@ -174,27 +174,50 @@ TEST(ResidentTick, WeekdaySetNotifiedOnceOnEachDay) {
 TEST(ResidentTick, LateWeekdayNoticeTakesOutTheDayItWasDue) {
     struct Case {
         std::string what;
-        int lateDay, lateHour, lateMinute;
+        int lateYear, lateMonth, lateDay, lateHour, lateMinute;
+        int notices = 1;
+        std::string setAfter = "水", modeAfter = "0";
+        int nextYear = 2026, nextMonth = 12, nextDay = 9;
+        bool skipHolidays = false;
     };
     const std::vector<Case> cases = {
-        {"started again on Tuesday", 8, 10, 0},
-        {"tick past midnight", 8, 0, 0},
+        {"started again on Tuesday", 2026, 12, 8, 10, 0},
+        {"tick past midnight", 2026, 12, 8, 0, 0},
+        // 11 January 2027 is 成人の日: no notice, the set stays whole, the row waits for Wednesday.
+        {"clock set onto a holiday", 2027, 1, 11, 10, 0, 0, "月水", "2", 2027, 1, 13, true},
+        {"clock set onto a holiday, not skipped", 2027, 1, 11, 10, 0, 1, "水", "0", 2027, 1, 13},
+        {"started again on Tuesday, holidays skipped", 2026, 12, 8, 10, 0, 1, "水", "0", 2026, 12, 9, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Harness h;
+        h.st.WeekdaysSkipHolidays = c.skipHolidays;
+        test::FakeEntryList list;
+        h.st.EntryWindowOpen = true;
+        h.env.entryList = &list;
         h.clock.set(2026, 12, 7, 8, 0, 0); // Monday
         h.add(2, "0", "ごみ", "23", "59", "", "", "月水");
-        h.clock.set(2026, 12, c.lateDay, c.lateHour, c.lateMinute, 0);
+        h.clock.set(c.lateYear, c.lateMonth, c.lateDay, c.lateHour, c.lateMinute, 0);
 
         h.controller.tick();
 
-        ASSERT_EQ(h.st.NoticeCount, 1);
+        ASSERT_EQ(h.st.NoticeCount, c.notices);
         ASSERT_EQ(h.st.ReservationCount, 1);
-        EXPECT_EQ(h.st.ReservationTable[0][8], "水");
-        EXPECT_EQ(h.st.ReservationTable[0][core::kRepeatMode], "0");
-        EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], h.field(h.stamp(2026, 12, 9, 23, 59)));
+        EXPECT_EQ(h.st.ReservationTable[0][8], c.setAfter);
+        EXPECT_EQ(h.st.ReservationTable[0][core::kRepeatMode], c.modeAfter);
+        const std::string next = h.field(h.stamp(c.nextYear, c.nextMonth, c.nextDay, 23, 59));
+        EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], next);
+        EXPECT_NE(dataFileText(h).find("," + next + ",\r\n"), std::string::npos) << "kept at once";
+        EXPECT_EQ(list.lines, std::vector<std::string>{core::hyouji12(h.env, 0)});
     }
+    // Other kinds ring on holidays as ever.
+    Harness h;
+    h.st.WeekdaysSkipHolidays = true;
+    h.clock.set(2027, 1, 11, 8, 0, 0);
+    h.add(2, "1", "朝会", "9", "0", "", "", "");
+    h.clock.set(2027, 1, 11, 9, 0, 0);
+    h.controller.tick();
+    EXPECT_EQ(h.st.NoticeCount, 1);
 }
 
 TEST(ResidentTick, ExtendingAnExtensionAccumulatesMinutes) {
@@ -847,6 +870,10 @@ TEST(ResidentStart, StartUpInOrder) {
         Harness earlier;
         earlier.add(2, "1", "朝会", "10", "0", "", "", "");
         earlier.add(0, "", "卵", "0", "3", "", "", "");
+        // Kept on 11 January 2027, 成人の日, by a run that did not skip holidays.
+        const std::string heldOnAHoliday = earlier.field(earlier.stamp(2027, 1, 11, 8, 15));
+        earlier.add(5, "1", "ごみ", "8", "15", "", "", "月木", heldOnAHoliday);
+        earlier.add(4, "1", "記念日", "8", "15", "1", "11", "", heldOnAHoliday);
         persist::kakikomi01(earlier.env);
         appDir = earlier.dir.path + "-start";
         std::filesystem::create_directory(appDir);
@@ -856,6 +883,7 @@ TEST(ResidentStart, StartUpInOrder) {
     core::State fresh;
     h.st.WeekdayNames = fresh.WeekdayNames; // empty until start-up
     h.backend.save("ver", "68", "お知らせです。");
+    h.backend.save("settei", "6", "True");
 
     h.controller.formLoad(appDir);
 
@@ -867,10 +895,14 @@ TEST(ResidentStart, StartUpInOrder) {
     ASSERT_EQ(h.log.lines.size(), 2u);
     EXPECT_EQ(h.log.lines[0], "▼起動　," + kMonday + ",09:00:00,,,起動,Revision=68,,,,");
     EXPECT_EQ(h.log.lines[1], "□読込　," + kMonday +
-                                  ",09:00:00,,,データの読み込み,予約データ数=2,タイマー履歴数=0,予定履歴数=0," +
+                                  ",09:00:00,,,データの読み込み,予約データ数=4,タイマー履歴数=0,予定履歴数=0," +
                                   appDir + "/Mayorin。保存.txt,");
-    ASSERT_EQ(h.st.ReservationCount, 2);
-    EXPECT_EQ(h.st.ReservationTable[1][core::kName], "卵");
+    ASSERT_EQ(h.st.ReservationCount, 4);
+    EXPECT_EQ(h.st.ReservationTable[3][core::kName], "卵");
+    // Holidays are skipped from the read on: the weekday row moves on to Thursday, the other stays.
+    EXPECT_EQ(h.st.ReservationTable[0][core::kName], "ごみ");
+    EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], h.field(h.stamp(2027, 1, 14, 8, 15)));
+    EXPECT_EQ(h.st.ReservationTable[1][core::kNextSecond], h.field(h.stamp(2027, 1, 11, 8, 15)));
     EXPECT_TRUE(h.dialog.modes.empty());
     persist::InstanceLock another;
     EXPECT_EQ(another.take(appDir), persist::InstanceLock::Outcome::HeldElsewhere) << "held from the start on";
