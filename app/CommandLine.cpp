@@ -18,6 +18,7 @@
 #include "app/CommandOptions.h"
 #include "core/Env.h"
 #include "core/TextValue.h"
+#include "persist/Folders.h"
 #include "persist/Options.h"
 #include "platform/qt/SessionPlatform.h"
 #include "ui/remote/RemoteControl.h"
@@ -84,10 +85,9 @@ constexpr const char* kCannotStartHere =
 // Where this build keeps its data, as --help and --version tell it.
 std::string dataPlaceLine() {
     std::error_code failed;
-    const std::string exeDir = std::filesystem::read_symlink("/proc/self/exe", failed).parent_path().string();
-    const std::string folder =
-        notify::dataFolderOf(exeDir, kDataPlace, std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
-    const std::string rule = kDataPlace == notify::DataPlace::AccountHome
+    const std::string programFolder = std::filesystem::read_symlink("/proc/self/exe", failed).parent_path().string();
+    const std::string folder = persist::dataFolderOf(programFolder);
+    const std::string rule = persist::builtDataPlace() == persist::DataPlace::AccountHome
                                  ? "アカウントごとの $XDG_DATA_HOME/mayorin、既定は ~/.local/share/mayorin"
                                  : "プログラムと同じフォルダ";
     return "予約とログの保存場所: " + (folder.empty() ? rule : folder + "（" + rule + "）") + "\n";

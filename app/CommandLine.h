@@ -4,17 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "notify/DataFolder.h"
-
 namespace mayorin::app {
-
-// Where this build keeps the data file, the log and the lock: the Debian package is built with
-// MAYORIN_DATA_IN_HOME, a build from source keeps them beside the program.
-#ifdef MAYORIN_DATA_IN_HOME
-inline constexpr notify::DataPlace kDataPlace = notify::DataPlace::AccountHome;
-#else
-inline constexpr notify::DataPlace kDataPlace = notify::DataPlace::BesideProgram;
-#endif
 
 // What the command line asks for. Without options the program starts as the resident reminder;
 // every option but --open, --autostart, --help and --version speaks to the running instance over the

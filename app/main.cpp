@@ -6,16 +6,14 @@
 #include <QString>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "app/CommandLine.h"
 
 #include "core/Env.h"
 #include "core/State.h"
-#include "notify/DataFolder.h"
 #include "persist/ErrorReporter.h"
+#include "persist/Folders.h"
 #include "persist/OperationLog.h"
 #include "persist/Settings.h"
 #include "persist/WindowHooks.h"
@@ -90,8 +88,8 @@ void tellStartFailure(const std::string& why) {
     }
 }
 
-// The program's directory without a trailing separator.
-std::string appDir() {
+// The program's folder, that of the executable, without a trailing separator.
+std::string executableFolder() {
     QString dir = QCoreApplication::applicationDirPath();
     while (dir.size() > 1 && dir.endsWith(QLatin1Char('/'))) {
         dir.chop(1);
@@ -107,11 +105,7 @@ int main(int argc, char* argv[]) {
     if (const auto status = command.runWithoutResident(argc, argv)) {
         return *status;
     }
-    // The package's log-in start runs for every account; it starts the program only for an account
-    // that has used it, whose data folder is there.
-    if (command.action() == app::CommandLine::Action::Autostart && app::kDataPlace == notify::DataPlace::AccountHome &&
-        !std::filesystem::is_directory(
-            notify::dataFolderOf("", app::kDataPlace, std::getenv("XDG_DATA_HOME"), std::getenv("HOME")))) {
+    if (command.action() == app::CommandLine::Action::Autostart && !persist::startsAtLogIn()) {
         return 0;
     }
     // Before the application, so that a SIGTERM during start-up is not lost: it is handled once
@@ -130,9 +124,8 @@ int main(int argc, char* argv[]) {
         return *status;
     }
 
-    const std::string exeDir = appDir();
-    const notify::DataFolder data =
-        notify::openDataFolder(exeDir, app::kDataPlace, std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const std::string programFolder = executableFolder();
+    const persist::DataFolder data = persist::openDataFolder(programFolder);
     if (!data.error.empty()) {
         tellStartFailure(data.error);
         return 1;
@@ -141,7 +134,7 @@ int main(int argc, char* argv[]) {
     Program program;
     ui::connectSessionEnd(program.resident, signalsInstalled);
 
-    program.st.ProgramDir = exeDir;
+    program.st.ProgramDir = programFolder;
     program.resident.start(data.path);
     if (!program.resident.hasEnded()) {
         ui::endOnLostDisplay(program.resident);

@@ -1,5 +1,6 @@
 #include "core/NextNotice.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string_view>
@@ -7,6 +8,7 @@
 #include "core/Calendar.h"
 #include "core/Failure.h"
 #include "core/Guard.h"
+#include "core/Holidays.h"
 #include "core/TextValue.h"
 #include "core/Utf8.h"
 
@@ -41,12 +43,28 @@ std::int32_t secondsOf(std::string_view field) {
     return int32Of(utf8::right(field, 2));
 }
 
+// The second next moved on by whole days to the first day after its own that is no holiday and
+// whose weekday is in set; next itself when its own day is no holiday.
+double pastHolidays(const State& st, const std::string& set, double next) {
+    const auto day = static_cast<std::int64_t>(std::floor(next / kDay));
+    if (!isHoliday(day)) {
+        return next;
+    }
+    // A year holds far fewer holidays than any weekday has days: a set with a weekday in it finds
+    // one within a year.
+    for (int k = 1; k <= 366; ++k) {
+        if (set.find(weekdayName(st, static_cast<int>((day + k) % 7))) != std::string::npos && !isHoliday(day + k)) {
+            return next + k * kDay;
+        }
+    }
+    return next; // no weekday in the set
+}
+
 std::int32_t durationOf(std::int32_t h, std::int32_t m, std::int32_t s) {
     return checked32((static_cast<std::int64_t>(h) * 60 + m) * 60 + s);
 }
 
-void computeNext(Env& env, std::int16_t r) {
-    auto& row = env.st.ReservationTable[r];
+void computeNext(Env& env, Fields& row) {
     const std::int32_t kind = int32Of(row[kKindCode]);
     if (kind < 0 || kind > 5) {
         return;
@@ -105,6 +123,9 @@ void computeNext(Env& env, std::int16_t r) {
                 }
             }
         }
+        if (env.st.WeekdaysSkipHolidays) {
+            next = pastHolidays(env.st, set, next);
+        }
         break;
     }
     default:
@@ -116,7 +137,24 @@ void computeNext(Env& env, std::int16_t r) {
 } // namespace
 
 void byoukeisan01(Env& env, std::int16_t row) {
+    guarded(env.errors, kByoukeisan01, [&] { computeNext(env, env.st.ReservationTable[row]); });
+}
+
+void byoukeisan01(Env& env, Fields& row) {
     guarded(env.errors, kByoukeisan01, [&] { computeNext(env, row); });
+}
+
+bool offHolidays(const State& st, Fields& row) {
+    if (!st.WeekdaysSkipHolidays || int32Of(row[kKindCode]) != 5) {
+        return false;
+    }
+    const double held = value(row[kNextSecond]);
+    const double next = pastHolidays(st, row[8], held);
+    if (next == held) {
+        return false;
+    }
+    row[kNextSecond] = spacedDecimalText(next);
+    return true;
 }
 
 } // namespace mayorin::core

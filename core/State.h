@@ -84,6 +84,11 @@ struct State {
     // "日" to "土" twice, index 0 = Sunday; filled at start-up.
     std::array<std::string, 14> WeekdayNames;
 
+    // The option "曜日時刻は祝日を除く。": no weekday row has its next notice on a holiday. The core
+    // reads no settings: the resident program sets this from them at start-up, before the data file
+    // is read, and each time the option changes (syukujituHosei).
+    bool WeekdaysSkipHolidays = false;
+
     // The clock the reservation table, the pending notices and the deleted rows are kept on; only
     // the resident tick moves it, together with their countdowns.
     ClockFrame Frame;

@@ -173,6 +173,9 @@ void buildSpareRow(Env& env, std::int16_t sideCode) {
 
     if (!st.EntryRow[9].empty()) {
         row[kNextSecond] = st.EntryRow[9];
+        // Kept as stored, except that a weekday row kept while holidays were not skipped moves past
+        // them now.
+        offHolidays(st, row);
     } else {
         byoukeisan01(env, static_cast<std::int16_t>(r));
     }

@@ -1,11 +1,14 @@
 #include "notify/Recalc.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/Calendar.h"
 #include "core/Guard.h"
+#include "core/Holidays.h"
 #include "core/ListLine.h"
 #include "core/NextNotice.h"
 #include "core/Pause.h"
@@ -20,6 +23,7 @@ constexpr std::string_view kSaikeisanLocation = "saikeisan_F2 M3　再計算";
 constexpr std::string_view kEntyouKesuLocation = "entyou_kesu M3　再計算";
 constexpr std::string_view kEntyouSyoriLocation = "entyou_syori M3　延長";
 constexpr std::string_view kTokeiHoseiLocation = "tokeiHosei M3　時計";
+constexpr std::string_view kSyukujituHoseiLocation = "syukujituHosei M3　祝日";
 
 constexpr const char* kExtensionKind = "10";
 
@@ -151,6 +155,63 @@ int tokeiHosei(core::Env& env, double seconds) {
         core::sortAndRelist(env);
         return moved;
     });
+}
+
+int syukujituHosei(core::Env& env, bool on) {
+    return core::guardedOr(env.errors, kSyukujituHoseiLocation, 0, [&] {
+        core::State& st = env.st;
+        st.WeekdaysSkipHolidays = on;
+        const double now = core::genByou(env);
+        // Turned off, a row whose next notice lies ahead takes it from the plain computation again;
+        // a row already due keeps it, to be notified at the next tick.
+        const auto follow = [&](core::Fields& row) {
+            if (core::int32Of(row[core::kKindCode]) != 5) {
+                return false;
+            }
+            if (on) {
+                return core::offHolidays(st, row);
+            }
+            const std::string held = row[core::kNextSecond];
+            if (now >= core::value(held)) {
+                return false;
+            }
+            core::byoukeisan01(env, row);
+            return row[core::kNextSecond] != held;
+        };
+        int moved = 0;
+        for (int r = 0; r < st.ReservationCount; ++r) {
+            moved += follow(st.ReservationTable[r]) ? 1 : 0;
+        }
+        for (int d = 0; d < st.DeletedCount; ++d) {
+            core::Fields row;
+            auto& kept = st.DeletedTable[d];
+            std::copy(kept.begin(), kept.begin() + 10, row.begin());
+            if (follow(row)) {
+                kept[core::kNextSecond] = row[core::kNextSecond];
+            }
+        }
+        if (moved > 0) {
+            core::sortAndRelist(env);
+        }
+        return moved;
+    });
+}
+
+bool passOverHoliday(core::Env& env) {
+    core::State& st = env.st;
+    if (!st.WeekdaysSkipHolidays || core::int32Of(st.ReservationTable[st.ReservationCount - 1][core::kKindCode]) != 5 ||
+        !core::isHoliday(static_cast<std::int64_t>(std::floor(core::genByou(env) / 86400)))) {
+        return false;
+    }
+    // As a notice's recalculation moves it: out of the table into the spare row, computed there and
+    // sorted back in, its line with it.
+    if (st.EntryWindowOpen && env.entryList != nullptr) {
+        env.entryList->removeLine(0);
+    }
+    st.ReservationCount = core::add16(st.ReservationCount, -1);
+    core::byoukeisan01(env, st.ReservationCount);
+    core::tuika_mein(env);
+    return true;
 }
 
 } // namespace mayorin::notify

@@ -20,5 +20,16 @@ void entyou_kesu(core::Env& env);
 // list rebuilt, its selection kept on the same reservation; returns the number of table rows moved. "tokeiHosei
 // M3　時計".
 int tokeiHosei(core::Env& env, double seconds);
+// Sets the option "曜日時刻は祝日を除く。" (WeekdaysSkipHolidays) and moves every weekday row of the
+// table and of the deleted rows by it at once: turned on, a next notice on a holiday moves past the
+// holidays; turned off, every row not yet due takes its plain next notice again. The table is
+// sorted again and the entry window's list rebuilt as tokeiHosei does; returns the number of table
+// rows moved, the caller writes the data file. "syukujituHosei M3　祝日".
+int syukujituHosei(core::Env& env, bool on);
+// A weekday row due while the present day is a holiday, with the option on: gives no notice and is
+// moved to its next day that is not one, as a notice would move it, but without taking the day out
+// of a once-on-each-weekday set. Returns whether the soonest row was such a row. No trap of its own:
+// the tick's.
+bool passOverHoliday(core::Env& env);
 
 } // namespace mayorin::notify

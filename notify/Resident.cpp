@@ -21,6 +21,7 @@ constexpr std::string_view kTimerLocation = "Timer1_Timer F4";
 constexpr std::string_view kQueryUnloadLocation = "Form_QueryUnload F4";
 constexpr std::string_view kUnloadLocation = "Form_Unload F4";
 constexpr std::string_view kOwariLocation = "owari F4";
+constexpr std::string_view kCommitDataLocation = "commitDataRequest F4";
 
 constexpr const char* kWindowOpen = "作業中";
 constexpr const char* kAbnormalEndText = " 異常終了するため、変更になった内容は保存されません。";
@@ -39,18 +40,10 @@ std::string logStamp(core::Env& env) {
 
 } // namespace
 
-std::string appDirOf(const std::string& exeDir) {
-    std::string dir = exeDir;
-    if (!dir.empty() && (dir.back() == '/' || dir.back() == '\\')) {
-        dir.pop_back();
-    }
-    return dir;
-}
-
-void ResidentController::formLoad(const std::string& exeDir) {
+void ResidentController::formLoad(const std::string& dataFolder) {
     core::guarded(m_env.errors, kFormLoadLocation, [&] {
         core::State& st = m_env.st;
-        st.AppDir = appDirOf(exeDir);
+        st.AppDir = dataFolder;
         // The folder's lock comes before anything reads or writes its data file. A data file
         // linked into another folder is locked there too: program folders that share one file
         // through links meet in its folder.
@@ -103,6 +96,8 @@ void ResidentController::formLoad(const std::string& exeDir) {
         if (unlockedFolder.empty()) {
             persist::removeLeftoverTemporaries(st);
         }
+        // The core reads no settings: the rows read next move past holidays by this.
+        st.WeekdaysSkipHolidays = m_settings.optionOn(persist::Option::WeekdaysSkipHolidays);
         // A read that stopped on an error leaves tables that do not hold what the file holds:
         // the end then leaves the file as it is.
         st.DataFileRead = persist::yomikomi01(m_env);
@@ -136,6 +131,14 @@ void ResidentController::tick() {
         // The soonest row is the last used row; a paused one stands last only when nothing runs.
         const double now = core::genByou(m_env);
         if (!core::dueAt(st.ReservationTable[st.ReservationCount - 1], now)) {
+            return;
+        }
+        // A weekday row due on a holiday while holidays are skipped (the clock was set across days)
+        // gives no notice: it only moves on, and is kept once no other row is due.
+        if (passOverHoliday(m_env)) {
+            if (!core::dueAt(st.ReservationTable[st.ReservationCount - 1], now)) {
+                persist::kakikomiAfterNotice(m_env);
+            }
             return;
         }
         if (st.NoticeWindowState != kWindowOpen) {
@@ -219,6 +222,16 @@ void ResidentController::unload() {
         m_shell.removeTrayIcon();
         m_settings.ClearRunningMarker(st.AppDir);
         m_shell.endProcess();
+    });
+}
+
+void ResidentController::commitData() {
+    core::guarded(m_env.errors, kCommitDataLocation, [&] {
+        const core::State& st = m_env.st;
+        if (!st.DataFileRead || st.ErrorCount > 0) {
+            return;
+        }
+        persist::kakikomiAfterNotice(m_env);
     });
 }
 

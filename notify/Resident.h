@@ -55,9 +55,6 @@ public:
     virtual void setTickEnabled(bool enabled) = 0;
 };
 
-// AppDir from the directory of the executable: without a trailing separator.
-std::string appDirOf(const std::string& exeDir);
-
 // The resident window's logic: start-up, the 200 ms tick, exit confirmation and shut-down.
 class ResidentController {
 public:
@@ -67,14 +64,14 @@ public:
     ResidentController(const ResidentController&) = delete;
     ResidentController& operator=(const ResidentController&) = delete;
 
-    // Start-up, with the directory of the executable. The program folder's lock is taken first
-    // and kept for the life of the controller: a start that finds it held by a live instance
-    // shows the duplicate-start box and hands over to that instance, whatever the answer. Where
-    // the folder takes no lock, the running marker decides alone, and the start says so once on
-    // standard error and in the log.
+    // Start-up, with the data folder that AppDir is set to (persist/Folders.h). The data folder's
+    // lock is taken first and kept for the life of the controller: a start that finds it held by a
+    // live instance shows the duplicate-start box and hands over to that instance, whatever the
+    // answer. Where the folder takes no lock, the running marker decides alone, and the start says
+    // so once on standard error and in the log.
     // "Form_Load F4".
-    void formLoad(const std::string& exeDir);
-    // Lets the program folder's lock go, once the end has written everything.
+    void formLoad(const std::string& dataFolder);
+    // Lets the data folder's lock go, once the end has written everything.
     void releaseFolderLock() {
         m_lock.release();
         m_linkedLock.release();
@@ -91,6 +88,11 @@ public:
     // Shut-down: closes the other windows, saves or not by ErrorCount, removes the tray icon,
     // clears the running marker and ends the process. "Form_Unload F4".
     void unload();
+    // A save of the session (the session manager's checkpoint, or the first step of a log-off) is no
+    // end: the data file is written, without a log line, and the program goes on. It is written only
+    // as the end would write it: not once an error has been reported (the end then decides), nor
+    // when the start-up has not read it whole. "commitDataRequest F4".
+    void commitData();
     // The end when the process is already exiting under the event loop (the display connection was
     // lost): saves or not by ErrorCount as the shut-down does, without the abnormal-end box, and
     // clears the running marker. Touches no window and not the tray; the data file is written only

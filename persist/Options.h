@@ -12,11 +12,12 @@ namespace mayorin::persist {
 inline constexpr const char* kOptionSection = "settei";
 
 enum class Option {
-    Sound,               // a chime with each notice
-    Log,                 // the operation log is written
-    NamePick,            // picking a display name brings back its numbers
-    ReservationPick,     // picking a reservation brings back its name and numbers
-    DesktopNotification, // each notice also goes to the desktop's notification service
+    Sound,                // a chime with each notice
+    Log,                  // the operation log is written
+    NamePick,             // picking a display name brings back its numbers
+    ReservationPick,      // picking a reservation brings back its name and numbers
+    DesktopNotification,  // each notice also goes to the desktop's notification service
+    WeekdaysSkipHolidays, // no weekday alarm rings on a holiday
 };
 
 struct OptionRow {
@@ -31,8 +32,8 @@ struct OptionRow {
 
 // The check items of the 設定 menu in the order the menu shows them; after them come a separator,
 // 設定を初期状態に戻す (item 5) and 設定を終了 (item 6). Item 4 is the separator; the desktop
-// notification came later and took item 7.
-inline constexpr std::array<OptionRow, 5> kOptionTable{{
+// notification came later and took item 7, the holidays item 8.
+inline constexpr std::array<OptionRow, 6> kOptionTable{{
     {Option::Sound, "0", true, 0, "お知らせ時に音を鳴らす", "音を鳴らす", "A chime plays with each notice."},
     {Option::Log, "1", true, 1, "ログを保存する。", "ログの保存", "The operation log is written."},
     {Option::NamePick, "2", true, 2, "表示名選択時に数値を再現する。", "表示名選択",
@@ -41,6 +42,8 @@ inline constexpr std::array<OptionRow, 5> kOptionTable{{
      "Selecting a reservation in the list fills the panel with its display name and numbers."},
     {Option::DesktopNotification, "4", true, 7, "お知らせをデスクトップにも通知する。", "デスクトップ通知",
      "Each notice also goes to the desktop's notification service."},
+    {Option::WeekdaysSkipHolidays, "6", false, 8, "曜日時刻は祝日を除く。", "祝日を除く",
+     "No weekday alarm (曜日時刻) rings on a Japanese public holiday: it moves on to its next day."},
 }};
 
 inline constexpr std::size_t kOptionCount = kOptionTable.size();

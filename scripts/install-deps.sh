@@ -20,6 +20,8 @@ packages=(
     # manager's stacking and workspaces), the desktop entries' check, a wall clock set while the
     # program runs.
     dbus xvfb xauth xdotool openbox trayer x11-utils wmctrl desktop-file-utils faketime
+    # A real session manager, whose session saves and log-off the program must take right.
+    xfce4-session
 )
 # Only for running on a desktop and for looking at windows without one. qt6-wayland is Qt's
 # Wayland platform, for a Wayland session without XWayland or a user's QT_QPA_PLATFORM=wayland.

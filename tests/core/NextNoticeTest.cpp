@@ -75,6 +75,7 @@ TEST_F(NextNoticeTest, ScheduleKindsFindTheNextOccurrence) {
         const char* f7;
         const char* f8;
         Clock next;
+        bool skipHolidays = false;
     } cases[] = {
         {"time, passed", {2026, 12, 6, 8, 0, 0}, "2", "07", "30", "", "", "", {2026, 12, 7, 7, 30, 0}},
         {"time, ahead", {2026, 12, 6, 7, 0, 0}, "2", "07", "30", "", "", "", {2026, 12, 6, 7, 30, 0}},
@@ -109,9 +110,17 @@ TEST_F(NextNoticeTest, ScheduleKindsFindTheNextOccurrence) {
         {"月水金 Friday late", {2026, 12, 11, 10, 0, 0}, "5", "09", "00", "", "", "月水金", {2026, 12, 14, 9, 0, 0}},
         {"日 from Saturday", {2026, 12, 12, 23, 0, 0}, "5", "09", "00", "", "", "日", {2026, 12, 13, 9, 0, 0}},
         {"no weekday", {2026, 12, 9, 10, 0, 0}, "5", "09", "00", "", "", "", {2026, 12, 9, 9, 0, 0}},
+        // weekdays past holidays: 20 July 2026 is 海の日; 3 to 6 May 2026 are 憲法記念日, みどりの日,
+        // こどもの日 and the 振替休日 for the Sunday; 1 and 8 January 2029 are 元日 and 成人の日
+        {"海の日", {2026, 7, 17, 9, 0, 0}, "5", "08", "15", "", "", "月火水木金", {2026, 7, 21, 8, 15, 0}, true},
+        {"海の日, not skipped", {2026, 7, 17, 9, 0, 0}, "5", "08", "15", "", "", "月火水木金", {2026, 7, 20, 8, 15, 0}},
+        {"Golden Week", {2026, 5, 1, 9, 0, 0}, "5", "08", "15", "", "", "月火水木金", {2026, 5, 7, 8, 15, 0}, true},
+        {"two Mondays", {2028, 12, 25, 9, 0, 0}, "5", "08", "15", "", "", "月", {2029, 1, 15, 8, 15, 0}, true},
+        {"a working day", {2026, 7, 21, 7, 0, 0}, "5", "08", "15", "", "", "月火水木金", {2026, 7, 21, 8, 15, 0}, true},
     };
     for (const auto& c : cases) {
         at(c.now);
+        t.st.WeekdaysSkipHolidays = c.skipHolidays;
         setRow(c.kind, "1", c.f4, c.f5, c.f6, c.f7, c.f8);
         byoukeisan01(t.env, 0);
         EXPECT_EQ(row()[kNextSecond], stampField(c.next.y, c.next.mo, c.next.d, c.next.h, c.next.mi, c.next.s))

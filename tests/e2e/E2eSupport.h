@@ -4,6 +4,7 @@
 // stamps and log columns from the standard library's calendar, and starting, waiting for and
 // ending a copy of the built program in a folder of its own.
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -263,5 +264,45 @@ template <class Done> bool waitUntil(Done&& done, milliseconds limit = 15s) {
     }
     return true;
 }
+
+// An X server of the test's own.
+class XServer {
+public:
+    // The server picks a free display itself and says which once it takes connections: tests
+    // running side by side never share one. It never resets: a reset when the last client goes
+    // (an xdotool call) drops a connection it has just taken, the program's among them.
+    XServer() : m_dir(mayorin::e2e::freshDir("mayorin-xvfb")) {
+        const fs::path said = m_dir / "display";
+        m_pid =
+            std::max(0, spawn({kXvfb, "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
+                              inheritedEnvironment(), said, "/dev/null"));
+        if (m_pid != 0 && waitUntil([&] { return readFile(said).find('\n') != std::string::npos; }, 10s)) {
+            const std::string n = readFile(said);
+            display = ":" + n.substr(0, n.find('\n'));
+        } else {
+            stop();
+        }
+    }
+    ~XServer() {
+        stop();
+        fs::remove_all(m_dir);
+    }
+
+    bool running() const { return m_pid != 0; }
+    void stop() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+            m_pid = 0;
+        }
+    }
+
+    static constexpr const char* kXvfb = "/usr/bin/Xvfb";
+    std::string display;
+
+private:
+    fs::path m_dir;
+    pid_t m_pid = 0;
+};
 
 } // namespace mayorin::e2e

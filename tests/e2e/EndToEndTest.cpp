@@ -513,46 +513,6 @@ TEST(EndToEnd, countdownKeepsItsLengthWhenTheClockIsSetBack) {
 
 constexpr const char* kXdotool = "/usr/bin/xdotool";
 
-// An X server of the test's own.
-class XServer {
-public:
-    // The server picks a free display itself and says which once it takes connections: tests
-    // running side by side never share one. It never resets: a reset when the last client goes
-    // (an xdotool call) drops a connection it has just taken, the program's among them.
-    XServer() : m_dir(mayorin::e2e::freshDir("mayorin-xvfb")) {
-        const fs::path said = m_dir / "display";
-        m_pid =
-            std::max(0, spawn({kXvfb, "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
-                              inheritedEnvironment(), said, "/dev/null"));
-        if (m_pid != 0 && waitUntil([&] { return readFile(said).find('\n') != std::string::npos; }, 10s)) {
-            const std::string n = readFile(said);
-            display = ":" + n.substr(0, n.find('\n'));
-        } else {
-            stop();
-        }
-    }
-    ~XServer() {
-        stop();
-        fs::remove_all(m_dir);
-    }
-
-    bool running() const { return m_pid != 0; }
-    void stop() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-            m_pid = 0;
-        }
-    }
-
-    static constexpr const char* kXvfb = "/usr/bin/Xvfb";
-    std::string display;
-
-private:
-    fs::path m_dir;
-    pid_t m_pid = 0;
-};
-
 // xdotool's output lines for these arguments on the X server of display ("" alone when it found
 // nothing).
 std::vector<std::string> xdotool(const std::string& display, std::vector<std::string> args) {
@@ -617,6 +577,149 @@ TEST(EndToEnd, lostDisplayEndsNormally) {
     EXPECT_EQ(readFile(dataFile), alarm.after);
     const std::vector<std::string> lines = logLines(dir);
     ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2].substr(0, lines[lines.size() - 2].find(',') + 1), "□書込　,");
+    EXPECT_EQ(lines.back().substr(0, lines.back().find(',') + 1), "▲終了　,");
+    EXPECT_EQ(lines.back().substr(lines.back().find(",,,")), ",,,終了,Revision=68,レジストリ=0,エラー回数=0,,");
+    EXPECT_EQ(runningMarker(dir), "");
+    fs::remove_all(dir);
+}
+
+// xfce4-session with the program as the one client of its session, on a session bus of its own
+// (with xfce's settings service, which it reads its session from); ended with the test. The
+// program runs as the log-in start runs it, its exit status going to "status" in dir.
+class SessionManager {
+public:
+    static constexpr const char* kSession = "/usr/bin/xfce4-session";
+
+    SessionManager(const std::string& display, const fs::path& dir) {
+        m_bus = spawn({"/usr/bin/dbus-daemon", "--config-file=" MAYORIN_PRIVATE_BUS, "--nofork", "--print-address=1"},
+                      inheritedEnvironment(), dir / "bus.txt", "/dev/null");
+        if (m_bus <= 0 || !waitUntil([&] { return readFile(dir / "bus.txt").find('\n') != std::string::npos; }, 10s)) {
+            return;
+        }
+        const std::string bus = readFile(dir / "bus.txt");
+        std::vector<std::string> env = programEnvironment(
+            dir,
+            {"QT_QPA_PLATFORM=xcb", "DISPLAY=" + display, "DBUS_SESSION_BUS_ADDRESS=" + bus.substr(0, bus.find('\n'))},
+            {runtimeDir(dir), "XDG_CONFIG_DIRS=" + (dir / "no-system-config").string(), "NO_AT_BRIDGE=1"});
+        std::erase_if(env, [](const std::string& v) { return v.rfind("SESSION_MANAGER=", 0) == 0; });
+        m_env = env;
+        const fs::path channels = dir / "config" / "xfce4" / "xfconf" / "xfce-perchannel-xml";
+        fs::create_directories(channels);
+        // Its session: client.sh, "@" below.
+        std::string channel = R"(<channel name="xfce4-session" version="1.0">
+  <property name="startup" type="empty">
+    <property name="ssh-agent" type="empty"><property name="enabled" type="bool" value="false"/></property>
+    <property name="gpg-agent" type="empty"><property name="enabled" type="bool" value="false"/></property>
+  </property>
+  <property name="sessions" type="empty"><property name="Failsafe" type="empty">
+    <property name="Count" type="int" value="1"/>
+    <property name="Client0_Command" type="array"><value type="string" value="@"/></property>
+  </property></property>
+</channel>
+)";
+        std::ofstream(channels / "xfce4-session.xml")
+            << channel.replace(channel.find('@'), 1, (dir / "client.sh").string());
+        std::ofstream(dir / "client.sh")
+            << "#!/bin/sh\ncd \"$(dirname \"$0\")\"\n./mayorin >output.txt 2>&1\necho $? >status\n";
+        fs::permissions(dir / "client.sh", fs::perms::owner_all);
+        // The machine's log-in starts would join the session: each is hidden by one of the account's.
+        fs::create_directories(dir / "config" / "autostart");
+        std::error_code none;
+        for (const auto& e : fs::directory_iterator("/etc/xdg/autostart", none)) {
+            std::ofstream(dir / "config" / "autostart" / e.path().filename())
+                << "[Desktop Entry]\nType=Application\nName=-\nExec=true\nHidden=true\n";
+        }
+        // Where the bus would start the settings service on demand.
+        const std::string service = readFile("/usr/share/dbus-1/services/org.xfce.Xfconf.service");
+        const auto exec = service.find("Exec=");
+        if (exec == std::string::npos) {
+            return;
+        }
+        m_settings = spawn({service.substr(exec + 5, service.find('\n', exec) - exec - 5)}, env, dir / "xfconfd.txt",
+                           dir / "xfconfd.txt");
+        m_session = spawn({kSession, "--disable-tcp"}, env, dir / "session.txt", dir / "session.txt");
+        m_socket = "/tmp/.ICE-unix/" + std::to_string(m_session); // where clients reach it
+    }
+    ~SessionManager() {
+        killChild(m_session);
+        killChild(m_settings);
+        killChild(m_bus);
+        std::error_code none;
+        fs::remove(m_socket, none); // it leaves it behind
+    }
+
+    bool running() const { return m_session > 0; }
+    // Waits for the session manager to end, as it does once a log-off is through; true when it did.
+    bool ended() { return waitForExit(m_session, 10s) >= 0; }
+
+    // Runs argv[0] on the session's bus and display; returns its standard output.
+    std::string run(const std::vector<std::string>& argv) const { return capture(argv, m_env); }
+
+private:
+    std::vector<std::string> m_env;
+    pid_t m_bus = 0;
+    pid_t m_settings = 0;
+    pid_t m_session = 0;
+    fs::path m_socket;
+};
+
+// Under a real session manager a save of the session (xfce's "Save session") writes the data file
+// and ends nothing; the saved session does not hold the program, so a restored session never
+// starts it beside the log-in start. The log-off that follows ends it the normal way.
+TEST(EndToEnd, sessionSaveKeepsItRunningAndTheLogOffEndsIt) {
+    for (const char* tool : {XServer::kXvfb, SessionManager::kSession}) {
+        if (!fs::exists(tool)) {
+            GTEST_SKIP() << tool << " is not installed (Debian packages xvfb, xfce4-session)";
+        }
+    }
+    XServer x;
+    ASSERT_TRUE(x.running()) << "Xvfb did not start";
+    const fs::path dir = freshDir();
+    const DueAlarm alarm(100000);
+    const std::string bytes = DueAlarm::file({alarm.later});
+    const fs::path dataFile = dir / "Mayorin。保存.txt";
+    std::ofstream(dataFile, std::ios::binary) << bytes;
+    copyProgram(dir);
+    SessionManager session(x.display, dir);
+    ASSERT_TRUE(session.running());
+    ASSERT_TRUE(waitUntil([&] { return logHas(dir, "□読込　,"); }))
+        << readFile(dir / "session.txt") << readFile(dir / "output.txt");
+    const std::vector<std::string> started = logLines(dir);
+
+    // The save: a data file taken away meanwhile is back, as it was.
+    fs::remove(dataFile);
+    session.run({"/usr/bin/gdbus", "call", "--session", "--dest", "org.xfce.SessionManager", "--object-path",
+                 "/org/xfce/SessionManager", "--method", "org.xfce.Session.Manager.Checkpoint", ""});
+    // The saved session, "xfce4-session-<host><display>" once it is whole.
+    const auto sessionFile = [&] {
+        std::error_code none;
+        for (const auto& e : fs::directory_iterator(dir / ".cache" / "sessions", none)) {
+            if (e.path().string().ends_with(x.display)) {
+                return readFile(e.path());
+            }
+        }
+        return std::string();
+    };
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(dataFile) && !sessionFile().empty(); }))
+        << readFile(dir / "session.txt") << readFile(dir / "output.txt");
+    EXPECT_EQ(readFile(dataFile), bytes);
+    const std::string saved = sessionFile();
+    EXPECT_EQ(saved.substr(0, saved.find("Screen0")), "[Session: Default]\nCount=0\n")
+        << "the session holds no client to start again";
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(fs::exists(dir / "status")) << "still running: " << readFile(dir / "output.txt");
+    EXPECT_EQ(logLines(dir), started) << "a save logs nothing";
+    EXPECT_EQ(runningMarker(dir), "運転中");
+
+    session.run({"/usr/bin/xfce4-session-logout", "--logout", "--fast"});
+    ASSERT_TRUE(waitUntil([&] { return readFile(dir / "status").find('\n') != std::string::npos; }))
+        << readFile(dir / "session.txt") << readFile(dir / "output.txt");
+    EXPECT_EQ(readFile(dir / "status"), "0\n") << readFile(dir / "output.txt");
+    EXPECT_TRUE(session.ended()) << readFile(dir / "session.txt");
+    EXPECT_EQ(readFile(dataFile), bytes);
+    const std::vector<std::string> lines = logLines(dir);
+    ASSERT_EQ(lines.size(), started.size() + 2);
     EXPECT_EQ(lines[lines.size() - 2].substr(0, lines[lines.size() - 2].find(',') + 1), "□書込　,");
     EXPECT_EQ(lines.back().substr(0, lines.back().find(',') + 1), "▲終了　,");
     EXPECT_EQ(lines.back().substr(lines.back().find(",,,")), ",,,終了,Revision=68,レジストリ=0,エラー回数=0,,");
@@ -701,7 +804,8 @@ TEST(EndToEnd, noticeStoredAboveTheScreenOpensBelowATopPanel) {
 // Under openbox with two workspaces, while the user types into another program kept on top (xev,
 // which prints the keys it gets): a notice shows the notice window without taking the keyboard;
 // the next, once the user has brought that program above it, raises it again; one while the user
-// is on the other workspace brings it there. A click gives it the keyboard.
+// is on the other workspace brings it there. A click gives it the keyboard. One shown on every
+// workspace stays so.
 TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
     for (const char* tool :
          {XServer::kXvfb, "/usr/bin/openbox", kXdotool, "/usr/bin/xev", "/usr/bin/xprop", "/usr/bin/wmctrl"}) {
@@ -732,10 +836,11 @@ TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
                              [](const std::string& l) { return l.rfind("♪予時刻,", 0) == 0; });
     };
 
-    // Three notices, each once the user has done what comes before it.
+    // Four notices, each once the user has done what comes before it.
     const long long first = localNow().stamp + 3 * kSlowdown;
     std::ofstream(dir / "Mayorin。保存.txt", std::ios::binary)
-        << DueAlarm::file({{"2", "0", "三", "00", "00", "", "", "", sp(first + 7 * kSlowdown)},
+        << DueAlarm::file({{"2", "0", "四", "00", "00", "", "", "", sp(first + 11 * kSlowdown)},
+                           {"2", "0", "三", "00", "00", "", "", "", sp(first + 7 * kSlowdown)},
                            {"2", "0", "二", "00", "00", "", "", "", sp(first + 3 * kSlowdown)},
                            {"2", "0", "一", "00", "00", "", "", "", sp(first)}});
     Program program(dir);
@@ -765,6 +870,14 @@ TEST(EndToEnd, noticeLeavesTheKeyboardAndFollowsToTheWorkspaceInView) {
 
     xdo({"mousemove", "--window", notice, "300", "60", "click", "1"});
     EXPECT_TRUE(waitUntil([&] { return xdo({"getactivewindow"}) == notice; }, 5s)) << "a click gives it the keyboard";
+
+    // Put on every workspace (as the window menu does), it stays there with the next notice.
+    xdo({"set_desktop_for_window", notice, "4294967295"});
+    xdo({"set_desktop", "0"});
+    ASSERT_EQ(notices(), 3) << "the fourth notice came too soon to tell";
+    ASSERT_TRUE(waitUntil([&] { return notices() == 4; }, 20s));
+    std::this_thread::sleep_for(500ms); // the window manager has had the time to move it
+    EXPECT_EQ(xdo({"get_desktop_for_window", notice}), "-1") << "moved onto one workspace";
     EXPECT_EQ(program.terminate(), 0) << readFile(dir / "output.txt");
     killChild(xev);
     fs::remove_all(dir);

@@ -178,6 +178,48 @@ TEST_F(RecalcTest, DiscardingPendingNotices) {
     EXPECT_TRUE(t.errors.reports.empty());
 }
 
+// Friday 17 July 2026; Monday 20 July is 海の日.
+TEST_F(RecalcTest, HolidayOptionMovesEveryWeekdayRowAtOnce) {
+    t.clock.set(2026, 7, 17, 9, 0, 0);
+    const auto on = [&](int d, int h, int mi) { return at(core::byouni(t.env, 2026, 7, d, h, mi, 0)); };
+    const core::Fields weekdays = {"", "5", "1", "朝会", "08", "15", "", "", "月火水木金", on(20, 8, 15)};
+    const core::Fields saturday = {"", "5", "1", "掃除", "08", "00", "", "", "土", on(18, 8, 0)};
+    const core::Fields daily = {"", "2", "1", "体操", "08", "30", "", "", "", on(20, 8, 30)};
+    const core::Fields due = {"", "5", "1", "日報", "08", "15", "", "", "月火水木金", on(17, 8, 15)};
+    putRows({weekdays, daily, saturday, due});
+    t.st.DeletedTable[0] = {"", "5", "1", "点検", "08", "15", "", "", "月火水木金", on(20, 8, 15), "1"};
+    t.st.DeletedCount = 1;
+    core::hensu_kensuu(t.env);
+
+    struct Step {
+        bool on;
+        int moved;
+        std::string weekdaysNext, deletedNext;
+        std::vector<std::string> order; // latest first
+    };
+    const std::vector<Step> steps = {
+        {true, 1, on(21, 8, 15), on(21, 8, 15), {"朝会", "体操", "掃除", "日報"}},
+        {true, 0, on(21, 8, 15), on(21, 8, 15), {"朝会", "体操", "掃除", "日報"}},
+        {false, 1, on(20, 8, 15), on(20, 8, 15), {"体操", "朝会", "掃除", "日報"}},
+    };
+    for (const auto& s : steps) {
+        EXPECT_EQ(syukujituHosei(t.env, s.on), s.moved);
+        EXPECT_EQ(t.st.WeekdaysSkipHolidays, s.on);
+        std::vector<std::string> order;
+        for (int r = 0; r < t.st.ReservationCount; ++r) {
+            order.push_back(t.st.ReservationTable[r][core::kName]);
+        }
+        EXPECT_EQ(order, s.order);
+        const int w = order[0] == "朝会" ? 0 : 1;
+        EXPECT_EQ(t.st.ReservationTable[w][core::kNextSecond], s.weekdaysNext);
+        EXPECT_EQ(t.st.ReservationTable[1 - w][core::kNextSecond], daily[core::kNextSecond]);
+        EXPECT_EQ(t.st.ReservationTable[2][core::kNextSecond], saturday[core::kNextSecond]);
+        EXPECT_EQ(t.st.ReservationTable[3][core::kNextSecond], due[core::kNextSecond]) << "due already";
+        EXPECT_EQ(t.st.DeletedTable[0][core::kNextSecond], s.deletedNext);
+    }
+    EXPECT_TRUE(t.errors.reports.empty());
+}
+
 TEST_F(RecalcTest, FailuresAreReportedWithTheirLocation) {
     struct Case {
         std::string location;
@@ -193,6 +235,12 @@ TEST_F(RecalcTest, FailuresAreReportedWithTheirLocation) {
         {"entyou_syori M3　延長", core::kSubscript, [&] { entyou_syori(t.env, 7, 5); }},
         // 600 minutes are 36000 seconds, past the 16-bit range of the product.
         {"entyou_syori M3　延長", core::kOverflow, [&] { entyou_syori(t.env, 0, 600); }},
+        {"syukujituHosei M3　祝日", core::kSubscript,
+         [&] {
+             t.st.ReservationCount = 40;
+             syukujituHosei(t.env, true);
+             t.st.ReservationCount = 1;
+         }},
     };
     for (const auto& c : cases) {
         t.errors.reports.clear();

@@ -7,14 +7,11 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "core/Calendar.h"
 #include "core/ListLine.h"
 #include "core/Pause.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
-#include "notify/DataFolder.h"
 #include "notify/DueNotice.h"
 #include "notify/Recalc.h"
 #include "notify/Resident.h"
@@ -177,27 +174,50 @@ TEST(ResidentTick, WeekdaySetNotifiedOnceOnEachDay) {
 TEST(ResidentTick, LateWeekdayNoticeTakesOutTheDayItWasDue) {
     struct Case {
         std::string what;
-        int lateDay, lateHour, lateMinute;
+        int lateYear, lateMonth, lateDay, lateHour, lateMinute;
+        int notices = 1;
+        std::string setAfter = "水", modeAfter = "0";
+        int nextYear = 2026, nextMonth = 12, nextDay = 9;
+        bool skipHolidays = false;
     };
     const std::vector<Case> cases = {
-        {"started again on Tuesday", 8, 10, 0},
-        {"tick past midnight", 8, 0, 0},
+        {"started again on Tuesday", 2026, 12, 8, 10, 0},
+        {"tick past midnight", 2026, 12, 8, 0, 0},
+        // 11 January 2027 is 成人の日: no notice, the set stays whole, the row waits for Wednesday.
+        {"clock set onto a holiday", 2027, 1, 11, 10, 0, 0, "月水", "2", 2027, 1, 13, true},
+        {"clock set onto a holiday, not skipped", 2027, 1, 11, 10, 0, 1, "水", "0", 2027, 1, 13},
+        {"started again on Tuesday, holidays skipped", 2026, 12, 8, 10, 0, 1, "水", "0", 2026, 12, 9, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Harness h;
+        h.st.WeekdaysSkipHolidays = c.skipHolidays;
+        test::FakeEntryList list;
+        h.st.EntryWindowOpen = true;
+        h.env.entryList = &list;
         h.clock.set(2026, 12, 7, 8, 0, 0); // Monday
         h.add(2, "0", "ごみ", "23", "59", "", "", "月水");
-        h.clock.set(2026, 12, c.lateDay, c.lateHour, c.lateMinute, 0);
+        h.clock.set(c.lateYear, c.lateMonth, c.lateDay, c.lateHour, c.lateMinute, 0);
 
         h.controller.tick();
 
-        ASSERT_EQ(h.st.NoticeCount, 1);
+        ASSERT_EQ(h.st.NoticeCount, c.notices);
         ASSERT_EQ(h.st.ReservationCount, 1);
-        EXPECT_EQ(h.st.ReservationTable[0][8], "水");
-        EXPECT_EQ(h.st.ReservationTable[0][core::kRepeatMode], "0");
-        EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], h.field(h.stamp(2026, 12, 9, 23, 59)));
+        EXPECT_EQ(h.st.ReservationTable[0][8], c.setAfter);
+        EXPECT_EQ(h.st.ReservationTable[0][core::kRepeatMode], c.modeAfter);
+        const std::string next = h.field(h.stamp(c.nextYear, c.nextMonth, c.nextDay, 23, 59));
+        EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], next);
+        EXPECT_NE(dataFileText(h).find("," + next + ",\r\n"), std::string::npos) << "kept at once";
+        EXPECT_EQ(list.lines, std::vector<std::string>{core::hyouji12(h.env, 0)});
     }
+    // Other kinds ring on holidays as ever.
+    Harness h;
+    h.st.WeekdaysSkipHolidays = true;
+    h.clock.set(2027, 1, 11, 8, 0, 0);
+    h.add(2, "1", "朝会", "9", "0", "", "", "");
+    h.clock.set(2027, 1, 11, 9, 0, 0);
+    h.controller.tick();
+    EXPECT_EQ(h.st.NoticeCount, 1);
 }
 
 TEST(ResidentTick, ExtendingAnExtensionAccumulatesMinutes) {
@@ -817,6 +837,32 @@ TEST(ResidentExit, EndWithoutDisplaySavesByTheErrorCountAndTouchesNoWindow) {
     }
 }
 
+// A save of the session writes the data file as the end would: not after an error (the end then
+// decides) and not before the start-up has read it whole. It ends nothing and logs nothing.
+TEST(ResidentSession, SaveLeavesTheFileAsItWasWhereTheEndWouldNotWriteIt) {
+    struct Case {
+        const char* name;
+        bool read; // the start-up has read the data file whole
+        std::int16_t errors;
+    };
+    for (const Case& c : {Case{"one error reported", true, 1}, Case{"start-up not through", false, 0}}) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        const std::string before = dataFileWith({});
+        std::ofstream(persist::dataFilePath(h.st), std::ios::binary) << *h.codePage.encode(before);
+        h.st.DataFileRead = c.read;
+        h.add(2, "1", "朝会", "10", "0", "", "", "");
+        h.st.ErrorCount = c.errors;
+
+        h.controller.commitData();
+
+        EXPECT_EQ(dataFileText(h), before);
+        EXPECT_TRUE(h.log.lines.empty());
+        EXPECT_TRUE(h.shell.calls.empty());
+        EXPECT_EQ(h.st.ErrorCount, c.errors);
+    }
+}
+
 TEST(ResidentStart, StartUpInOrder) {
     // A data file left by an earlier run.
     std::string appDir;
@@ -824,6 +870,10 @@ TEST(ResidentStart, StartUpInOrder) {
         Harness earlier;
         earlier.add(2, "1", "朝会", "10", "0", "", "", "");
         earlier.add(0, "", "卵", "0", "3", "", "", "");
+        // Kept on 11 January 2027, 成人の日, by a run that did not skip holidays.
+        const std::string heldOnAHoliday = earlier.field(earlier.stamp(2027, 1, 11, 8, 15));
+        earlier.add(5, "1", "ごみ", "8", "15", "", "", "月木", heldOnAHoliday);
+        earlier.add(4, "1", "記念日", "8", "15", "1", "11", "", heldOnAHoliday);
         persist::kakikomi01(earlier.env);
         appDir = earlier.dir.path + "-start";
         std::filesystem::create_directory(appDir);
@@ -833,8 +883,9 @@ TEST(ResidentStart, StartUpInOrder) {
     core::State fresh;
     h.st.WeekdayNames = fresh.WeekdayNames; // empty until start-up
     h.backend.save("ver", "68", "お知らせです。");
+    h.backend.save("settei", "6", "True");
 
-    h.controller.formLoad(appDir + "/");
+    h.controller.formLoad(appDir);
 
     EXPECT_EQ(h.st.AppDir, appDir);
     EXPECT_EQ(h.st.WeekdayNames[1], "月");
@@ -844,10 +895,14 @@ TEST(ResidentStart, StartUpInOrder) {
     ASSERT_EQ(h.log.lines.size(), 2u);
     EXPECT_EQ(h.log.lines[0], "▼起動　," + kMonday + ",09:00:00,,,起動,Revision=68,,,,");
     EXPECT_EQ(h.log.lines[1], "□読込　," + kMonday +
-                                  ",09:00:00,,,データの読み込み,予約データ数=2,タイマー履歴数=0,予定履歴数=0," +
+                                  ",09:00:00,,,データの読み込み,予約データ数=4,タイマー履歴数=0,予定履歴数=0," +
                                   appDir + "/Mayorin。保存.txt,");
-    ASSERT_EQ(h.st.ReservationCount, 2);
-    EXPECT_EQ(h.st.ReservationTable[1][core::kName], "卵");
+    ASSERT_EQ(h.st.ReservationCount, 4);
+    EXPECT_EQ(h.st.ReservationTable[3][core::kName], "卵");
+    // Holidays are skipped from the read on: the weekday row moves on to Thursday, the other stays.
+    EXPECT_EQ(h.st.ReservationTable[0][core::kName], "ごみ");
+    EXPECT_EQ(h.st.ReservationTable[0][core::kNextSecond], h.field(h.stamp(2027, 1, 14, 8, 15)));
+    EXPECT_EQ(h.st.ReservationTable[1][core::kNextSecond], h.field(h.stamp(2027, 1, 11, 8, 15)));
     EXPECT_TRUE(h.dialog.modes.empty());
     persist::InstanceLock another;
     EXPECT_EQ(another.take(appDir), persist::InstanceLock::Outcome::HeldElsewhere) << "held from the start on";
@@ -919,116 +974,6 @@ TEST(ResidentStart, AfterACrashQuietlyBesideALiveInstanceNotAtAll) {
         }
         EXPECT_EQ(dataFileText(h), text);
         EXPECT_EQ(h.st.ErrorCount, 0);
-    }
-}
-
-// Every file and folder below root, with the mode of each folder.
-std::map<std::string, unsigned> treeOf(const std::string& root) {
-    std::map<std::string, unsigned> tree;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
-        const auto perms = static_cast<unsigned>(e.symlink_status().permissions()) & 0777u;
-        tree[e.path().string().substr(root.size())] = e.is_directory() ? perms : 01000u;
-    }
-    return tree;
-}
-
-// A build from source keeps AppDir beside the executable; the package keeps it in the account's
-// $XDG_DATA_HOME/mayorin, made 0700 at the first start, and writes nothing beside the program.
-TEST(ResidentStart, AppDirBesideTheProgramOrInTheAccountsDataFolder) {
-    constexpr auto kBeside = DataPlace::BesideProgram;
-    constexpr auto kHome = DataPlace::AccountHome;
-    using Tree = std::map<std::string, unsigned>;
-    struct Case {
-        const char* name;
-        std::string exeDir; // "@" stands for the test's root folder
-        DataPlace place;
-        const char* xdgDataHome;
-        const char* home;
-        std::string thereBefore; // below the root: a folder (0755) when it ends with "/", else a file
-        std::string appDir;
-        std::string error;
-        Tree made = {}; // new below the root: folders with their modes
-        mode_t umask = 022;
-    };
-    const std::string kNoHome = "データの保存場所が決まりません。環境変数 HOME が設定されていません。";
-    const Tree kMadeInHome = {
-        {"/home/.local", 0700}, {"/home/.local/share", 0700}, {"/home/.local/share/mayorin", 0700}};
-    const std::string kBin = "@/usr/bin";
-    const std::string kShare = "@/home/.local/share/mayorin";
-    const Tree kXdgMade = {{"/xdg", 0700}, {"/xdg/mayorin", 0700}};
-    const Case cases[] = {
-        {"source build", "@/usr/bin/", kBeside, "@/xdg", "@/home", "", "@/usr/bin", ""},
-        {"source build", "/opt/mayorin", kBeside, nullptr, nullptr, "", "/opt/mayorin", ""},
-        {"source build at the root", "/", kBeside, nullptr, nullptr, "", "", ""},
-        {"source build at a drive's root", "C:\\", kBeside, nullptr, nullptr, "", "C:", ""},
-        {"package", kBin, kHome, "@/xdg/", "@/home", "", "@/xdg/mayorin", "", kXdgMade},
-        {"package without XDG_DATA_HOME", kBin, kHome, nullptr, "@/home/", "", kShare, "", kMadeInHome, 0277},
-        {"package, XDG_DATA_HOME empty", kBin, kHome, "", "@/home", "", kShare, "", kMadeInHome},
-        {"package, XDG_DATA_HOME relative", kBin, kHome, "xdg", "@/home", "", kShare, "", kMadeInHome},
-        {"package, the folder there already", kBin, kHome, "@/home", nullptr, "/home/mayorin/", "@/home/mayorin", ""},
-        {"package without HOME", kBin, kHome, nullptr, nullptr, "", "", kNoHome},
-        {"package, HOME relative", kBin, kHome, "xdg", "home", "", "", kNoHome},
-        {"package, a file in the folder's place", kBin, kHome, "@/home", nullptr, "/home/mayorin", "",
-         "データの保存場所がフォルダではありません: @/home/mayorin"},
-        {"package, a file above the folder", kBin, kHome, "@/home/f/data", nullptr, "/home/f", "",
-         "データの保存場所のフォルダを作れませんでした: @/home/f/data/mayorin（Not a directory）"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::TempDir root;
-        const auto at = [&root](std::string s) {
-            for (auto i = s.find('@'); i != std::string::npos; i = s.find('@')) {
-                s.replace(i, 1, root.path);
-            }
-            return s;
-        };
-        std::filesystem::create_directories(root.path + "/usr/bin");
-        std::filesystem::create_directories(root.path + "/home");
-        std::ofstream(root.path + "/usr/bin/mayorin") << "program";
-        if (!c.thereBefore.empty() && c.thereBefore.back() == '/') {
-            ::mkdir((root.path + c.thereBefore).c_str(), 0755);
-            ::chmod((root.path + c.thereBefore).c_str(), 0755);
-        } else if (!c.thereBefore.empty()) {
-            std::ofstream(root.path + c.thereBefore) << "x";
-        }
-        const std::string xdg = c.xdgDataHome != nullptr ? at(c.xdgDataHome) : "";
-        const std::string home = c.home != nullptr ? at(c.home) : "";
-        Tree expected = treeOf(root.path);
-        expected.insert(c.made.begin(), c.made.end());
-        const mode_t umask = ::umask(c.umask);
-
-        const DataFolder folder =
-            openDataFolder(at(c.exeDir), c.place, c.xdgDataHome != nullptr ? xdg.c_str() : nullptr,
-                           c.home != nullptr ? home.c_str() : nullptr);
-
-        ::umask(umask);
-        EXPECT_EQ(folder.path, at(c.appDir));
-        EXPECT_EQ(folder.error, at(c.error));
-        EXPECT_EQ(treeOf(root.path), expected);
-    }
-}
-
-// The chime and the help lie beside the executable, else in share/mayorin beside its bin folder.
-TEST(ResidentStart, ProgramFilesBesideTheProgramElseInShare) {
-    struct Case {
-        const char* name;
-        std::vector<std::string> files;
-        std::string found;
-    };
-    const Case cases[] = {
-        {"beside", {"/usr/bin/音.wav", "/usr/share/mayorin/音.wav"}, "/usr/bin/音.wav"},
-        {"in share", {"/usr/share/mayorin/音.wav", "/usr/share/音.wav"}, "/usr/share/mayorin/音.wav"},
-        {"nowhere: named beside", {"/usr/share/音.wav", "/usr/bin/mayorin/音.wav"}, "/usr/bin/音.wav"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::TempDir root;
-        std::filesystem::create_directories(root.path + "/usr/bin");
-        for (const auto& f : c.files) {
-            std::filesystem::create_directories(std::filesystem::path(root.path + f).parent_path());
-            std::ofstream(root.path + f) << "x";
-        }
-        EXPECT_EQ(programFile(root.path + "/usr/bin", "音.wav"), root.path + c.found);
     }
 }
 

@@ -261,10 +261,13 @@ TEST_F(DataFileTest, LineSplitting) {
 }
 
 TEST_F(DataFileTest, ReservationDueInThePastIsReadAsStored) {
-    putFile(std::string(kHeader) + "\r\n01,0,0,old,00,05,00,00, 0, 100,\r\n");
+    // The weekday row is due on 20 July 2026, 海の日: kept there while holidays are not skipped.
+    putFile(std::string(kHeader) +
+            "\r\n01,0,0,old,00,05,00,00, 0, 100,\r\n01,5,1,朝会,08,15,,,月火水木金, 63920218500,\r\n");
     yomikomi01(f.env);
-    ASSERT_EQ(f.st.ReservationCount, 1);
-    EXPECT_EQ(f.st.ReservationTable[0][9], " 100");
+    ASSERT_EQ(f.st.ReservationCount, 2);
+    EXPECT_EQ(f.st.ReservationTable[1][9], " 100");
+    EXPECT_EQ(f.st.ReservationTable[0][9], " 63920218500");
 }
 
 // A paused countdown is written with the second it would fall due at if it were resumed now, and

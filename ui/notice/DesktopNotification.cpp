@@ -4,9 +4,11 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
+#include <QThread>
 #include <QVariantMap>
 
-#include <algorithm>
+#include <chrono>
+#include <climits>
 
 #include "core/Env.h"
 #include "platform/qt/QtText.h"
@@ -18,17 +20,15 @@ const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 
-// How long a call may take before it counts as unanswered; the end of the program waits this long
-// at most for its withdrawal to arrive.
-constexpr int kCallMs = 2000;
-constexpr int kEndMs = 500;
+// A call waits for its reply as long as the service takes (the bus library's "no limit"); the
+// end of the program waits this long at most for a number it still needs, then a moment for the
+// bus to take the withdrawal.
+constexpr int kNoLimit = INT_MAX;
+constexpr std::chrono::milliseconds kEndWait{3000};
+constexpr int kBusMs = 1000;
 
 QDBusMessage call(const char* method) {
     return QDBusMessage::createMethodCall(kService, kPath, kInterface, QString::fromLatin1(method));
-}
-
-QString escapedMarkup(const QString& text) {
-    return text.toHtmlEscaped();
 }
 
 } // namespace
@@ -37,7 +37,7 @@ DesktopNotification::DesktopNotification(QDBusConnection bus, QObject* parent) :
     if (!m_bus.isConnected()) {
         return;
     }
-    // A service that comes, goes or is replaced is asked again what it shows, at the next notice.
+    // A service that comes, goes or is replaced is asked again what it shows.
     auto* watcher = new QDBusServiceWatcher(kService, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString&, const QString&, const QString& newOwner) { ownerChanged(newOwner); });
@@ -48,150 +48,188 @@ DesktopNotification::DesktopNotification(QDBusConnection bus, QObject* parent) :
 }
 
 DesktopNotification::~DesktopNotification() {
-    withdraw();
-    if (m_notify) {
-        // Shown just now: its number is needed to withdraw it.
-        m_notify->waitForFinished();
-        const QDBusPendingReply<uint> reply = *m_notify;
-        if (!reply.isError() && reply.value() != 0) {
-            close(reply.value());
-        }
+    end();
+}
+
+void DesktopNotification::show(const std::string& summary, const std::string& body, const std::vector<Action>& actions,
+                               Answer answer) {
+    if (!m_bus.isConnected() || m_ended) {
+        return;
     }
-    for (QDBusPendingCall& c : m_closing) {
-        c.waitForFinished();
+    Texts texts;
+    texts.version = ++m_versions;
+    texts.summary = platform::qtext(summary);
+    texts.body = platform::qtext(body);
+    for (const Action& a : actions) {
+        texts.actions << platform::qtext(a.key) << platform::qtext(a.label);
     }
+    texts.answer = std::move(answer);
+    m_wanted = std::move(texts);
+    if (m_service == Service::Unknown) {
+        askCapabilities();
+    }
+    reconcile();
+}
+
+void DesktopNotification::withdraw() {
+    m_wanted.reset();
+    m_shownAnswer = nullptr;
+    reconcile();
 }
 
 void DesktopNotification::ownerChanged(const QString& newOwner) {
-    // The notification shown went with the service that showed it.
-    m_id = 0;
+    // What the service showed went with it; replies still on their way are its own.
+    ++m_owner;
     m_service = Service::Unknown;
-    if (!newOwner.isEmpty() && m_waiting) {
+    m_shownId = 0;
+    m_shownVersion = 0;
+    m_shownAnswer = nullptr;
+    m_sending.reset();
+    if (!newOwner.isEmpty() && m_wanted) {
         askCapabilities();
-    }
-}
-
-void DesktopNotification::show(const std::string& summary, const std::string& body,
-                               const std::vector<Action>& actions, Answer answer) {
-    if (!m_bus.isConnected()) {
-        return;
-    }
-    m_summary = platform::qtext(summary);
-    m_body = platform::qtext(body);
-    m_actions.clear();
-    for (const Action& a : actions) {
-        m_actions << platform::qtext(a.key) << platform::qtext(a.label);
-    }
-    m_answer = std::move(answer);
-    m_waiting = true;
-    m_withdrawn = false;
-    switch (m_service) {
-    case Service::Unknown:
-        askCapabilities();
-        break;
-    case Service::Usable:
-        send();
-        break;
-    case Service::Asking:
-    case Service::Unusable:
-        break;
     }
 }
 
 void DesktopNotification::askCapabilities() {
     m_service = Service::Asking;
     // The call may start a service that the bus starts on demand.
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call("GetCapabilities"), kCallMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopNotification::capabilitiesAnswered);
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call("GetCapabilities"), kNoLimit), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, owner = m_owner](QDBusPendingCallWatcher* w) { capabilitiesAnswered(w, owner); });
 }
 
-void DesktopNotification::capabilitiesAnswered(QDBusPendingCallWatcher* call) {
+void DesktopNotification::capabilitiesAnswered(QDBusPendingCallWatcher* call, int owner) {
     call->deleteLater();
-    if (m_service != Service::Asking) {
-        return; // the service changed meanwhile; this answer was another's
+    if (owner != m_owner || m_service != Service::Asking) {
+        return;
     }
     const QDBusPendingReply<QStringList> reply = *call;
+    if (reply.isError()) {
+        m_service = Service::Unknown; // no service now: asked again at the next notice
+        return;
+    }
     // A notification without its buttons could not be answered like the window: not sent at all.
-    const bool usable = !reply.isError() && reply.value().contains(QStringLiteral("actions"));
+    const bool usable = reply.value().contains(QStringLiteral("actions"));
     m_service = usable ? Service::Usable : Service::Unusable;
     m_markup = usable && reply.value().contains(QStringLiteral("body-markup"));
-    if (usable && m_waiting) {
-        send();
-    }
+    reconcile();
 }
 
-void DesktopNotification::send() {
+void DesktopNotification::reconcile() {
     if (m_sending) {
-        return; // sent once the call on its way has brought the number to replace
+        return; // its reply brings the number to replace or to close
     }
-    m_waiting = false;
+    if (!m_wanted) {
+        if (m_shownId != 0) {
+            close(m_shownId);
+            m_shownId = 0;
+            m_shownVersion = 0;
+            m_shownAnswer = nullptr;
+        }
+        return;
+    }
+    if (m_service != Service::Usable || m_wanted->version == m_shownVersion || m_wanted->version == m_refused) {
+        return;
+    }
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2))); // critical
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("mayorin"));
     hints.insert(QStringLiteral("suppress-sound"), true); // the window plays the chime
+    // An answer leaves it on screen as it leaves the window open; the program withdraws it.
+    hints.insert(QStringLiteral("resident"), true);
     QDBusMessage notify = call("Notify");
-    notify << QString::fromUtf8(core::kTitle) << m_id << QStringLiteral("mayorin") << m_summary
-           << (m_markup ? escapedMarkup(m_body) : m_body) << m_actions << hints << 0;
-    m_sending = true;
-    m_notify = m_bus.asyncCall(notify, kCallMs);
-    auto* watcher = new QDBusPendingCallWatcher(*m_notify, this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopNotification::sent);
+    notify << QString::fromUtf8(core::kTitle) << m_shownId << QStringLiteral("mayorin") << m_wanted->summary
+           << (m_markup ? m_wanted->body.toHtmlEscaped() : m_wanted->body) << m_wanted->actions << hints << 0;
+    m_sending = Sending{m_bus.asyncCall(notify, kNoLimit), *m_wanted};
+    auto* watcher = new QDBusPendingCallWatcher(m_sending->call, this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, owner = m_owner](QDBusPendingCallWatcher* w) { notifyAnswered(w, owner); });
 }
 
-void DesktopNotification::sent(QDBusPendingCallWatcher* call) {
+void DesktopNotification::notifyAnswered(QDBusPendingCallWatcher* call, int owner) {
     call->deleteLater();
-    m_sending = false;
-    m_notify.reset();
-    const QDBusPendingReply<uint> reply = *call;
-    if (reply.isError()) {
-        return; // refused: the window goes on alone
-    }
-    m_id = reply.value();
-    if (m_withdrawn) {
-        m_withdrawn = false;
-        close(m_id);
-        m_id = 0;
-    } else if (m_waiting && m_service == Service::Usable) {
-        send();
-    }
-}
-
-void DesktopNotification::withdraw() {
-    m_answer = nullptr;
-    m_waiting = false;
-    if (m_sending) {
-        m_withdrawn = true;
+    if (owner != m_owner || !m_sending) {
         return;
     }
-    if (m_id != 0) {
-        close(m_id);
-        m_id = 0;
+    const Texts sent = std::move(m_sending->texts);
+    m_sending.reset();
+    const QDBusPendingReply<uint> reply = *call;
+    if (reply.isError() || reply.value() == 0) {
+        // Turned down: the window goes on alone, and these texts are not offered again.
+        m_refused = sent.version;
+    } else {
+        m_shownId = reply.value();
+        m_shownVersion = sent.version;
+        m_shownAnswer = sent.answer;
     }
+    reconcile();
+}
+
+void DesktopNotification::end() {
+    if (m_ended) {
+        return;
+    }
+    m_ended = true;
+    m_wanted.reset();
+    m_shownAnswer = nullptr;
+    if (!m_bus.isConnected()) {
+        return;
+    }
+    // No event loop may run any more: the number still on its way is waited for here. The bus's
+    // own thread takes the reply in.
+    if (m_sending) {
+        const auto until = std::chrono::steady_clock::now() + kEndWait;
+        while (!m_sending->call.isFinished() && std::chrono::steady_clock::now() < until) {
+            QThread::msleep(10);
+        }
+        const QDBusPendingReply<uint> reply = m_sending->call;
+        if (m_sending->call.isFinished() && !reply.isError() && reply.value() != 0 && reply.value() != m_shownId) {
+            close(reply.value());
+        }
+        m_sending.reset();
+    }
+    if (m_shownId == 0) {
+        return;
+    }
+    close(m_shownId);
+    m_shownId = 0;
+    // The bus answers after it has passed on what this program sent before: the withdrawal reaches
+    // the service even if the process ends before the service replies.
+    m_bus.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                              QStringLiteral("/org/freedesktop/DBus"),
+                                              QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")),
+               QDBus::Block, kBusMs);
 }
 
 void DesktopNotification::close(uint id) {
     QDBusMessage closing = call("CloseNotification");
     closing << id;
-    m_closing.append(m_bus.asyncCall(closing, kEndMs));
-    // Only the calls still on their way are kept.
-    m_closing.erase(std::remove_if(m_closing.begin(), m_closing.end(),
-                                   [](const QDBusPendingCall& c) { return c.isFinished(); }),
-                    m_closing.end());
+    // Nothing waits for the reply: what the service shows is nothing from now on.
+    m_bus.send(closing);
 }
 
 void DesktopNotification::ActionInvoked(uint id, const QString& key) {
-    if (id == 0 || id != m_id || !m_answer) {
+    if (id == 0 || id != m_shownId || !m_shownAnswer) {
         return; // another program's notification, or one withdrawn
     }
     // The answer may close the window, which withdraws the notification and drops the answer.
-    const Answer answer = m_answer;
+    const Answer answer = m_shownAnswer;
     answer(key.toStdString());
 }
 
 void DesktopNotification::NotificationClosed(uint id, uint) {
-    if (id != 0 && id == m_id) {
-        m_id = 0;
+    if (id == 0 || id != m_shownId) {
+        return;
     }
+    // Closed on the desktop (by the user, or expired): nothing more to show until the next notice,
+    // unless newer texts wait.
+    if (m_wanted && m_wanted->version == m_shownVersion) {
+        m_wanted.reset();
+    }
+    m_shownId = 0;
+    m_shownVersion = 0;
+    m_shownAnswer = nullptr;
+    reconcile();
 }
 
 } // namespace mayorin::ui

@@ -1,6 +1,7 @@
 #include "ui/notice/Form2.h"
 
 #include "ui/notice/Form2Window.h"
+#include "ui/notice/NoticeNotification.h"
 
 namespace mayorin::ui {
 
@@ -33,6 +34,13 @@ void selectTopNotice(UiContext& ctx) {
     if (ctx.notice != nullptr) {
         ctx.notice->selectTop();
         ctx.notice->announceOnDesktop();
+    }
+}
+
+void switchDesktopNotification(UiContext& ctx, bool on) {
+    // Switched on, the next notice shows it: the window reads the option at each notice.
+    if (!on && ctx.desktop != nullptr) {
+        ctx.desktop->withdraw();
     }
 }
 

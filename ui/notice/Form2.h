@@ -16,5 +16,8 @@ void closeNoticeWindow(UiContext& ctx);
 void insertNoticeLine(UiContext& ctx, const std::string& line);
 void appendNoticeLine(UiContext& ctx, const std::string& line);
 void selectTopNotice(UiContext& ctx);
+// The desktop notification switched on or off, as the option お知らせをデスクトップにも通知する。 is
+// set: off withdraws it at once; on, the next notice shows it with every notice pending.
+void switchDesktopNotification(UiContext& ctx, bool on);
 
 } // namespace mayorin::ui

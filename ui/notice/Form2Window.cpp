@@ -4,7 +4,7 @@
 #include "core/Guard.h"
 #include "core/Store.h"
 #include "core/TextValue.h"
-#include "notify/DataFolder.h"
+#include "persist/Folders.h"
 #include "notify/Recalc.h"
 #include "ui/Accessibility.h"
 #include "ui/Fonts.h"
@@ -16,6 +16,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
@@ -379,7 +380,7 @@ void Form2::ongaku() {
         if (!m_ctx.settings.optionOn(persist::Option::Sound)) {
             return; // the sound is switched off
         }
-        m_ctx.sound.setFile(notify::programFile(env.st.ProgramDir, kSoundFile));
+        m_ctx.sound.setFile(persist::programFile(env.st.ProgramDir, kSoundFile));
         m_ctx.sound.open();
         m_ctx.sound.play();
     });
@@ -431,10 +432,11 @@ void Form2::Command1_Click(int index, int notice) {
         if (counted.count != 0) {
             return;
         }
+        // The name is the extended row's as it is now: the notices may be gone once the box closes.
+        const std::string name = st.NoticeTable[n][core::kName];
         env.messages.show(core::decimalText(minutes) + "分延長をしました。", core::kTitle, platform::Buttons::Ok,
                           platform::Icon::None);
-        env.log.kiloku("［延長］," + core::byouModosu(env, core::decimalText(core::genByou(env)), 3) + ",," +
-                       st.NoticeTable[n][core::kName] +
+        env.log.kiloku("［延長］," + core::byouModosu(env, core::decimalText(core::genByou(env)), 3) + ",," + name +
                        ",予約の延長,予約データ数=" + core::decimalText(st.ReservationCount) + ",,,,");
     });
 }
@@ -500,7 +502,6 @@ void Form2::announceOnDesktop() {
         return;
     }
     const int n = st.NoticeCount - 1; // the newest notice
-    m_desktopNotice = n;
     // The display name and the message as the window's heading shows them, without their padding.
     const auto& texts = st.NoticeTextTable[n];
     std::string body = trimmedBlanks(texts[0]) + "　" + trimmedBlanks(texts[1]);
@@ -513,20 +514,26 @@ void Form2::announceOnDesktop() {
     if (st.NoticeTable[n][core::kKindCode] != "1") {
         actions.push_back({"2", "延長する"});
     }
-    m_ctx.desktop->show(core::kTitle, body, actions, [self = QPointer<Form2>(this)](const std::string& key) {
+    // Each answer names the notice its notification showed, whatever came since.
+    m_ctx.desktop->show(core::kTitle, body, actions, [self = QPointer<Form2>(this), n](const std::string& key) {
         if (self) {
-            self->answerFromDesktop(key);
+            self->answerFromDesktop(key, n);
         }
     });
 }
 
-void Form2::answerFromDesktop(const std::string& key) {
+void Form2::answerFromDesktop(const std::string& key, int notice) {
+    // A box or question of the program is open: the user answers it first, as the window's own
+    // buttons wait for it. The notification stays as it is.
+    if (QApplication::activeModalWidget() != nullptr) {
+        return;
+    }
     if (key == kDefaultAction) {
         takeKeyboard();
     } else if (key == "0" || key == "1") {
         Command1_Click(key == "0" ? 0 : 1);
     } else if (key == "2") {
-        Command1_Click(2, m_desktopNotice);
+        Command1_Click(2, notice);
     }
 }
 

@@ -48,8 +48,9 @@ public:
     // Sends the newest notice to the desktop notification as well (when that option is on), with
     // the window's buttons as its actions.
     void announceOnDesktop();
-    // An answer from the desktop notification: a button's index as text, or a click on its body.
-    void answerFromDesktop(const std::string& key);
+    // An answer from the desktop notification that showed pending notice row notice: a button's
+    // index as text, or a click on its body. Nothing happens while a box of the program is open.
+    void answerFromDesktop(const std::string& key, int notice);
     // Raises the window and gives it the keyboard, restoring it when it is minimised.
     void takeKeyboard();
 
@@ -84,7 +85,6 @@ private:
     persist::Geometry m_loadedTwips; // the geometry as it was read at load
     NormalPlace* m_place = nullptr;  // where the window stands when restored
     int m_loadedState = 0;           // the window state read at load: 0 normal, 1 minimised, 2 maximised
-    int m_desktopNotice = -1;        // the pending notice row the desktop notification names
 
     std::array<QLabel*, 4> m_label1{};
     std::array<QLabel*, 4> m_label2{};

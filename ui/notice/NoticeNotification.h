@@ -24,12 +24,16 @@ public:
     virtual ~NoticeNotification() = default;
 
     // Shows the notification, or replaces the texts and actions of the one shown. Nothing happens
-    // where the desktop has no notification service, or one that shows no actions. Answers go to
-    // answer until the notification is withdrawn or shown again.
+    // where the desktop has no notification service, or one that shows no actions. An answer goes
+    // to the answer given with the texts the desktop showed when it was chosen, until the
+    // notification is withdrawn.
     virtual void show(const std::string& summary, const std::string& body, const std::vector<Action>& actions,
                       Answer answer) = 0;
     // Withdraws the notification shown, if any; no answer comes from it any more.
     virtual void withdraw() = 0;
+    // The program ends: withdraws what is shown, waiting a few seconds at most for the desktop to
+    // have the withdrawal. Nothing is shown from then on.
+    virtual void end() = 0;
 };
 
 } // namespace mayorin::ui

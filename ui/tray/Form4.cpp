@@ -142,9 +142,9 @@ void Form4::buildMenu() {
             [this] { tasuku_aikon_syuryou_Click(1); });
 }
 
-void Form4::start(const std::string& appDir) {
+void Form4::start(const std::string& dataFolder) {
     m_loading = true;
-    m_controller->formLoad(appDir);
+    m_controller->formLoad(dataFolder);
     m_loading = false;
     followSoonest();
     if (m_pending != Pending::None) {

@@ -34,10 +34,10 @@ public:
     explicit Form4(UiContext& ctx);
     ~Form4() override;
 
-    // Runs the start-up with the program's directory. The tick runs from construction on, so
+    // Runs the start-up with the data folder (persist/Folders.h). The tick runs from construction on, so
     // ticks during start-up dialogs find an empty store. A close asked for while the start-up
     // is still running is carried out after it, so the data file is read before it is written.
-    void start(const std::string& appDir);
+    void start(const std::string& dataFolder);
 
     // The close the operating system asks for (log-off, SIGTERM, SIGHUP, SIGINT, the session
     // manager): closes the message dialog and any other modal dialog without taking their closing
@@ -60,6 +60,8 @@ public:
     bool isShuttingDown() const { return m_unloading || m_ended; }
 
     notify::ResidentController& controller() { return *m_controller; }
+    // The desktop notification beside the notification window, none where there is none.
+    NoticeNotification* desktopNotification() const { return m_ctx.desktop; }
     TrayIcon* trayIcon() const { return m_tray; }
     QMenu* trayMenu() const { return m_menu; }
     QTimer* tickTimer() const { return m_tick; }

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QString>
 
-#include "notify/DataFolder.h"
+#include "persist/Folders.h"
 #include "platform/MessagePresenter.h"
 
 namespace mayorin::ui {
@@ -15,7 +15,7 @@ constexpr const char* kHelpFileName = "Mayorin。ヘルプ.chm";
 } // namespace
 
 void openHelp(UiContext& ctx) {
-    const std::string path = notify::programFile(ctx.env.st.ProgramDir, kHelpFileName);
+    const std::string path = persist::programFile(ctx.env.st.ProgramDir, kHelpFileName);
     // The viewer is looked for without waiting: the answer may come after this returns.
     ctx.help.open(path, [&ctx, path](bool opened) {
         if (opened) {

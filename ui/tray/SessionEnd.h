@@ -9,7 +9,8 @@ class Form4;
 // shut-down meets.
 
 // Passes SIGTERM, SIGHUP and SIGINT (when SystemSignals::install() succeeded) and the session
-// manager's request to save to Form4::closeFromSystem.
+// manager's die to Form4::closeFromSystem. The session manager's request to save writes the data
+// file and ends nothing; a save of the program's state tells it never to start the program again.
 void connectSessionEnd(Form4& resident, bool signalsInstalled);
 
 // From now on an exit from under the event loop (the toolkit ends the process when the display

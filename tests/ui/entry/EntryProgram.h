@@ -9,6 +9,7 @@
 #include "persist/Settings.h"
 #include "platform/CodePage.h"
 #include "tests/support/Fakes.h"
+#include "tests/support/RecordingNotification.h"
 #include "ui/UiContext.h"
 
 namespace mayorin::test {
@@ -36,7 +37,8 @@ struct EntryProgram {
     FakeSound sound;
     FakeHelp help;
     FakeProcess process;
-    ui::UiContext ctx{env, settings, sound, help, process};
+    RecordingNotification desktop;
+    ui::UiContext ctx{env, settings, sound, help, process, &desktop};
 };
 
 } // namespace mayorin::test

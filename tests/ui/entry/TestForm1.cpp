@@ -285,7 +285,7 @@ private slots:
         QCOMPARE(captions("settei"),
                  (QStringList{q("お知らせ時に音を鳴らす"), q("ログを保存する。"), q("表示名選択時に数値を再現する。"),
                               q("予約内容選択時に表示名と数値を再現する。"), q("お知らせをデスクトップにも通知する。"),
-                              "-", q("設定を初期状態に戻す"), q("設定を終了")}));
+                              q("曜日時刻は祝日を除く。"), "-", q("設定を初期状態に戻す"), q("設定を終了")}));
         QCOMPARE(captions("helup"), (QStringList{q("ヘルプを開く"), q("バージョン情報")}));
 
         // Without the program's own faces the list still gets a monospace Japanese one, in rows
@@ -712,9 +712,16 @@ private slots:
             {"settei_suru_6", "設定終了,False", {"False", "True", "True", "False", "False"}},
             {"settei_suru_5", "初期状態に戻す,False", {"True", "True", "True", "True", "True"}},
         };
+        int withdrawn = p->desktop.withdrawn;
+        bool desktopOn = true;
         for (const auto& c : cases) {
             action(c.item)->trigger();
             QCOMPARE(lastLog(), "＃設定　," + kNow + ",,,設定の変更," + c.line + ",,,");
+            // Turned off, the desktop notification is withdrawn at once.
+            const bool nowOn = c.stored[4] == std::string("True");
+            QCOMPARE(p->desktop.withdrawn - withdrawn, desktopOn && !nowOn ? 1 : 0);
+            withdrawn = p->desktop.withdrawn;
+            desktopOn = nowOn;
             for (int i = 0; i < 5; ++i) {
                 QCOMPARE(p->backend.get("settei", std::to_string(i), "?"), std::string(c.stored[i]));
                 QCOMPARE(action(("settei_suru_" + std::to_string(i == 4 ? 7 : i)).c_str())->isChecked(),
@@ -735,6 +742,23 @@ private slots:
         for (const persist::OptionRow& row : persist::kOptionTable) {
             QCOMPARE(p->backend.get("settei", row.key, "?"), std::string(row.byDefault ? "True" : "False"));
             QCOMPARE(action(("settei_suru_" + std::to_string(row.menuItem)).c_str())->isChecked(), row.byDefault);
+        }
+    }
+
+    // 11 January 2027 is 成人の日: a Monday alarm moves past it as 曜日時刻は祝日を除く。 is turned on,
+    // and back as it is turned off, in the list and in the data file at once.
+    void holidayOptionMovesWeekdayAlarmsAtOnce() {
+        p->clock.set(2027, 1, 8, 9, 0, 0);
+        addSchedule(q("朝会"), {"8", "15", "", "", q("月")}, true);
+        for (const auto& [on, day] : {std::pair{true, 18}, std::pair{false, 11}}) {
+            action("settei_suru_8")->trigger();
+            QCOMPARE(lastLog(), std::string("＃設定　, 2027/01/08(金),09:00:00,,,設定の変更,祝日を除く,") +
+                                    (on ? "True" : "False") + ",,,");
+            const std::string next = core::spacedDecimalText(stamp(2027, 1, day, 8, 15));
+            QCOMPARE(row(0, core::kNextSecond), next);
+            QCOMPARE(listLines(), expectedLines());
+            QVERIFY(list()->item(0)->text().contains(QString(" 2027/01/%1(月) 08:15:00").arg(day)));
+            QVERIFY(dataFileBytes().find(*p->codePage.encode("," + next + ",\r\n")) != std::string::npos);
         }
     }
 

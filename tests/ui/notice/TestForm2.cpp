@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QtTest>
 
+#include "notify/Recalc.h"
 #include "tests/ui/notice/NoticeHarness.h"
 
 using namespace mayorin;
@@ -304,11 +305,13 @@ private slots:
     }
 
     void windowClosedWhileTheBoxIsUpStillLogsTheExtension() {
-        // The program may close the window (at its end) while the box waits; the window is then
-        // gone when the box returns, and the extension finishes without it.
+        // The program may close the window (at its end) while the box waits, the pending notices
+        // discarded or not; the window is then gone when the box returns, and the extension
+        // finishes without it, under the name of the row it extended.
         p->addTimer("お茶");
         p->tick();
         p->messages.whileShown = [this] {
+            notify::entyou_kesu(p->env);
             ui::closeNoticeWindow(p->ctx);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         };

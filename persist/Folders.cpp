@@ -1,17 +1,24 @@
-#include "notify/DataFolder.h"
+#include "persist/Folders.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include <sys/stat.h>
 
-#include "notify/Resident.h"
-
-namespace mayorin::notify {
+namespace mayorin::persist {
 
 namespace {
 
 constexpr const char* kFolderName = "mayorin";
+
+// The program's folder as AppDir holds it: without one trailing separator.
+std::string withoutTrailingSeparator(std::string folder) {
+    if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) {
+        folder.pop_back();
+    }
+    return folder;
+}
 
 bool absolute(const char* path) {
     return path != nullptr && path[0] == '/';
@@ -59,9 +66,17 @@ int makeFolders(const std::string& path) {
 
 } // namespace
 
-std::string dataFolderOf(const std::string& exeDir, DataPlace place, const char* xdgDataHome, const char* home) {
+DataPlace builtDataPlace() {
+#ifdef MAYORIN_DATA_IN_HOME
+    return DataPlace::AccountHome;
+#else
+    return DataPlace::BesideProgram;
+#endif
+}
+
+std::string dataFolderOf(const std::string& programFolder, DataPlace place, const char* xdgDataHome, const char* home) {
     if (place == DataPlace::BesideProgram) {
-        return appDirOf(exeDir);
+        return withoutTrailingSeparator(programFolder);
     }
     if (absolute(xdgDataHome)) {
         return withoutTrailingSlashes(xdgDataHome) + "/" + kFolderName;
@@ -72,8 +87,9 @@ std::string dataFolderOf(const std::string& exeDir, DataPlace place, const char*
     return "";
 }
 
-DataFolder openDataFolder(const std::string& exeDir, DataPlace place, const char* xdgDataHome, const char* home) {
-    const std::string path = dataFolderOf(exeDir, place, xdgDataHome, home);
+DataFolder openDataFolder(const std::string& programFolder, DataPlace place, const char* xdgDataHome,
+                          const char* home) {
+    const std::string path = dataFolderOf(programFolder, place, xdgDataHome, home);
     if (place == DataPlace::BesideProgram) {
         return {path, ""};
     }
@@ -90,13 +106,25 @@ DataFolder openDataFolder(const std::string& exeDir, DataPlace place, const char
     return {path, ""};
 }
 
-std::string programFile(const std::string& programDir, const std::string& name) {
-    const std::string beside = programDir + "/" + name;
+std::string dataFolderOf(const std::string& programFolder) {
+    return dataFolderOf(programFolder, builtDataPlace(), std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+}
+
+DataFolder openDataFolder(const std::string& programFolder) {
+    return openDataFolder(programFolder, builtDataPlace(), std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+}
+
+bool startsAtLogIn() {
+    return builtDataPlace() == DataPlace::BesideProgram || isFolder(dataFolderOf(""));
+}
+
+std::string programFile(const std::string& programFolder, const std::string& name) {
+    const std::string beside = programFolder + "/" + name;
     if (isFile(beside)) {
         return beside;
     }
-    if (const auto slash = programDir.rfind('/'); slash != std::string::npos) {
-        const std::string shared = programDir.substr(0, slash) + "/share/" + kFolderName + "/" + name;
+    if (const auto slash = programFolder.rfind('/'); slash != std::string::npos) {
+        const std::string shared = programFolder.substr(0, slash) + "/share/" + kFolderName + "/" + name;
         if (isFile(shared)) {
             return shared;
         }
@@ -104,4 +132,4 @@ std::string programFile(const std::string& programDir, const std::string& name) 
     return beside;
 }
 
-} // namespace mayorin::notify
+} // namespace mayorin::persist
