@@ -6,15 +6,14 @@
 //   mayorin_manual page ja|en TEMPLATE INTROSPECTION.xml VERSION DATE OUT
 //   mayorin_manual completion TEMPLATE OUT
 //
-// A template line that is only "@SYNOPSIS@", "@OPTIONS@", "@NOTES@", "@SETTINGS@" or "@DBUS@" becomes
-// that part;
-// "@VERSION@", "@DATE@" and "@WORDS@" are replaced where they stand.
+// A template line that is only "@SYNOPSIS@", "@OPTIONS@", "@NOTES@", "@SETTINGS@" or "@DBUS@"
+// becomes that part; "@VERSION@", "@DATE@" and "@WORDS@" are replaced where they stand.
 
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
