@@ -17,6 +17,7 @@ enum class Option {
     NamePick,            // picking a display name brings back its numbers
     ReservationPick,     // picking a reservation brings back its name and numbers
     DesktopNotification, // each notice also goes to the desktop's notification service
+    RepeatSound,         // the chime sounds again every 20 s until the notice is answered
 };
 
 struct OptionRow {
@@ -28,15 +29,17 @@ struct OptionRow {
     const char* label;   // the option's name in the log line of its change
 };
 
-// The check items of the 設定 menu in the order the menu shows them; after them come a separator,
-// 設定を初期状態に戻す (item 5) and 設定を終了 (item 6). Item 4 is the separator; the desktop
-// notification came later and took item 7.
-inline constexpr std::array<OptionRow, 5> kOptionTable{{
+// The check items of the 設定 menu in the order the menu shows them; after them come the two items
+// of the notice sound (items 9 and 10), a separator, 設定を初期状態に戻す (item 5) and 設定を終了
+// (item 6). Item 4 is the separator; the desktop notification came later and took item 7, the
+// repeated chime item 8.
+inline constexpr std::array<OptionRow, 6> kOptionTable{{
     {Option::Sound, "0", true, 0, "お知らせ時に音を鳴らす", "音を鳴らす"},
     {Option::Log, "1", true, 1, "ログを保存する。", "ログの保存"},
     {Option::NamePick, "2", true, 2, "表示名選択時に数値を再現する。", "表示名選択"},
     {Option::ReservationPick, "3", true, 3, "予約内容選択時に表示名と数値を再現する。", "予約内容選択"},
     {Option::DesktopNotification, "4", true, 7, "お知らせをデスクトップにも通知する。", "デスクトップ通知"},
+    {Option::RepeatSound, "5", false, 8, "お知らせの音を、答えるまで繰り返す。", "音の繰り返し"},
 }};
 
 inline constexpr std::size_t kOptionCount = kOptionTable.size();
@@ -45,10 +48,16 @@ inline constexpr std::size_t kOptionCount = kOptionTable.size();
 inline constexpr int kSeparatorItem = 4;
 inline constexpr int kResetItem = 5;
 inline constexpr int kCloseItem = 6;
+// The notice sound: a WAV file of the user's own, and back to the program's chime.
+inline constexpr int kChooseSoundItem = 9;
+inline constexpr int kProgramSoundItem = 10;
+
+// The user's own notice sound, a path under kOptionSection; empty or absent plays the program's chime.
+inline constexpr const char* kOwnSoundKey = "oto";
 
 // How many item indices the 設定 menu uses.
 constexpr int menuItemCount() {
-    int count = kCloseItem + 1;
+    int count = kProgramSoundItem + 1;
     for (const OptionRow& row : kOptionTable) {
         count = row.menuItem + 1 > count ? row.menuItem + 1 : count;
     }
@@ -73,13 +82,17 @@ constexpr bool optionTableIsWhole() {
             return false;
         }
         const int item = kOptionTable[i].menuItem;
-        if (item == kSeparatorItem || item == kResetItem || item == kCloseItem) {
+        if (item == kSeparatorItem || item == kResetItem || item == kCloseItem || item == kChooseSoundItem ||
+            item == kProgramSoundItem) {
             return false;
         }
         for (std::size_t j = 0; j < i; ++j) {
             if (std::string_view(kOptionTable[j].key) == kOptionTable[i].key || kOptionTable[j].menuItem == item) {
                 return false;
             }
+        }
+        if (std::string_view(kOptionTable[i].key) == kOwnSoundKey) {
+            return false;
         }
     }
     return true;

@@ -11,6 +11,7 @@ void optionChanged(UiContext& ctx, persist::Option option, bool on) {
     case persist::Option::NamePick:
     case persist::Option::ReservationPick:
     case persist::Option::DesktopNotification:
+    case persist::Option::RepeatSound: // the resident tick reads it, with the sound's, at each repeat
         break; // read where they are used
     }
 }

@@ -596,7 +596,10 @@ TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
                             "  ログを保存する。（1、初期値 True）\n"
                             "  表示名選択時に数値を再現する。（2、初期値 True）\n"
                             "  予約内容選択時に表示名と数値を再現する。（3、初期値 True）\n"
-                            "  お知らせをデスクトップにも通知する。（4、初期値 True）\n\n"),
+                            "  お知らせをデスクトップにも通知する。（4、初期値 True）\n"
+                            "  お知らせの音を、答えるまで繰り返す。（5、初期値 False）\n"
+                            "  お知らせの音を選ぶ…（oto、選んだ WAV ファイルのパス。初期値は空で、プログラムの音"
+                            "「Mayorin。音.wav」を鳴らします）\n\n"),
               std::string::npos)
         << help.out;
     const Result version = program.cli({"--version"});

@@ -84,6 +84,7 @@ public:
 class FakeSound final : public platform::SoundPlayer {
 public:
     void setFile(const std::string& path) override { steps.push_back("File " + path); }
+    void setFallback(const std::string& path, FellBack) override { steps.push_back("Fallback " + path); }
     void open() override { steps.push_back("Open"); }
     void play() override { steps.push_back("Play"); }
     void close() override { steps.push_back("Close"); }

@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWheelEvent>
@@ -284,7 +286,8 @@ private slots:
         QCOMPARE(captions("settei"),
                  (QStringList{q("お知らせ時に音を鳴らす"), q("ログを保存する。"), q("表示名選択時に数値を再現する。"),
                               q("予約内容選択時に表示名と数値を再現する。"), q("お知らせをデスクトップにも通知する。"),
-                              "-", q("設定を初期状態に戻す"), q("設定を終了")}));
+                              q("お知らせの音を、答えるまで繰り返す。"), q("お知らせの音を選ぶ…"),
+                              q("お知らせの音を元に戻す"), "-", q("設定を初期状態に戻す"), q("設定を終了")}));
         QCOMPARE(captions("helup"), (QStringList{q("ヘルプを開く"), q("バージョン情報")}));
 
         // Without the program's own faces the list still gets a monospace Japanese one, in rows
@@ -696,28 +699,86 @@ private slots:
         QCOMPARE(logLines(), before);
         QCOMPARE(p->backend.get("settei", "1", "?"), std::string("True"));
 
-        // Key "4" is item 7's, the desktop notification.
+        // Key "4" is item 7's, the desktop notification, key "5" item 8's, the repeated chime. A
+        // sound is picked from the folder the file dialog starts in: the music folder when there
+        // is one, else home; "-" cancels.
+        const QString home = p->dir.filePath("home");
+        QDir().mkpath(home);
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", home.toUtf8());
+        qputenv("XDG_CONFIG_HOME", (home + "/.config").toUtf8());
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        });
+        const std::string h = home.toStdString();
+        const std::string big = "「big.wav」は 5 MB（5,000,000 バイト）より大きいため、お知らせの音にできません。\n"
+                                "お知らせの音は、いつでもすぐに鳴らせるように読み込んだままにします。5 MB までの WAV "
+                                "ファイルを選んでください。";
         struct Case {
-            const char* item;
+            int item;           // settei_suru(item)
+            std::string chosen; // under home; "big.wav" is a byte over 5 MB, any other file just 5 MB
             std::string line;
-            std::array<const char*, 5> stored;
+            const char* stored; // keys "0" to "5", T or F
+            std::string oto;
+            std::string box; // the message box it shows
         };
+        const std::string bell = h + "/鐘.wav";
+        const std::string music = h + "/Music/b.wav";
         const std::vector<Case> cases{
-            {"settei_suru_0", "音を鳴らす,False", {"False", "True", "True", "True", "True"}},
-            {"settei_suru_2", "表示名選択,False", {"False", "True", "False", "True", "True"}},
-            {"settei_suru_3", "予約内容選択,False", {"False", "True", "False", "False", "True"}},
-            {"settei_suru_7", "デスクトップ通知,False", {"False", "True", "False", "False", "False"}},
-            {"settei_suru_2", "表示名選択,True", {"False", "True", "True", "False", "False"}},
-            {"settei_suru_6", "設定終了,False", {"False", "True", "True", "False", "False"}},
-            {"settei_suru_5", "初期状態に戻す,False", {"True", "True", "True", "True", "True"}},
+            {0, "", "音を鳴らす,False", "FTTTTF", "", ""},
+            {2, "", "表示名選択,False", "FTFTTF", "", ""},
+            {3, "", "予約内容選択,False", "FTFFTF", "", ""},
+            {7, "", "デスクトップ通知,False", "FTFFFF", "", ""},
+            {8, "", "音の繰り返し,True", "FTFFFT", "", ""},
+            {9, "big.wav", "音の繰り返し,True", "FTFFFT", "", big},
+            {9, "-", "音の繰り返し,True", "FTFFFT", "", ""},
+            {9, "鐘.wav", "音の選択," + bell, "FTFFFT", bell, ""},
+            {2, "", "表示名選択,True", "FTTFFT", bell, ""},
+            {10, "", "音を元に戻す,False", "FTTFFT", "", ""},
+            {9, "Music/b.wav", "音の選択," + music, "FTTFFT", music, ""},
+            {6, "", "設定終了,False", "FTTFFT", music, ""},
+            {5, "", "初期状態に戻す,False", "TTTTTF", "", ""},
         };
         for (const auto& c : cases) {
-            action(c.item)->trigger();
+            const QString chosen = QString::fromStdString(c.chosen);
+            const QString file = home + "/" + chosen;
+            if (!c.chosen.empty() && chosen != "-") {
+                QDir().mkpath(QFileInfo(file).path());
+                QFile f(file);
+                QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(chosen == "big.wav" ? 5000001 : 5000000));
+            }
+            bool asked = false;
+            const auto answer = [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog != nullptr);
+                asked = true;
+                QCOMPARE(dialog->directory().absolutePath(), chosen.startsWith("Music/") ? home + "/Music" : home);
+                if (chosen == "-") {
+                    dialog->reject();
+                    return;
+                }
+                dialog->selectFile(file);
+                static_cast<QDialog*>(dialog)->accept(); // as its Open button does
+            };
+            if (!c.chosen.empty()) {
+                QTimer::singleShot(0, answer);
+            }
+            const auto boxes = p->messages.shown.size();
+            action(("settei_suru_" + std::to_string(c.item)).c_str())->trigger();
+            QCOMPARE(asked, !c.chosen.empty());
             QCOMPARE(lastLog(), "＃設定　," + kNow + ",,,設定の変更," + c.line + ",,,");
-            for (int i = 0; i < 5; ++i) {
-                QCOMPARE(p->backend.get("settei", std::to_string(i), "?"), std::string(c.stored[i]));
-                QCOMPARE(action(("settei_suru_" + std::to_string(i == 4 ? 7 : i)).c_str())->isChecked(),
-                         std::string(c.stored[i]) == "True");
+            for (std::size_t i = 0; i < persist::kOptionCount; ++i) {
+                const persist::OptionRow& row = persist::kOptionTable[i];
+                QCOMPARE(p->backend.get("settei", row.key, "?"), std::string(c.stored[i] == 'T' ? "True" : "False"));
+                QCOMPARE(action(("settei_suru_" + std::to_string(row.menuItem)).c_str())->isChecked(),
+                         c.stored[i] == 'T');
+            }
+            QCOMPARE(p->backend.get("settei", "oto", ""), c.oto);
+            QCOMPARE(p->messages.shown.size(), boxes + (c.box.empty() ? 0 : 1));
+            if (!c.box.empty()) {
+                QCOMPARE(p->messages.shown.back().text + "|" + p->messages.shown.back().title, c.box + "|Mayorin。");
             }
         }
 

@@ -9,6 +9,7 @@
 #include "platform/qt/QtSoundPlayer.h"
 
 using mayorin::platform::QtSoundPlayer;
+using mayorin::platform::SoundTrouble;
 
 namespace {
 
@@ -55,13 +56,20 @@ private slots:
     void stepsComeBackAtOnceWhateverTheFile_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<bool>("loads");
-        QTest::newRow("chime") << "chime" << true;
-        QTest::newRow("missing") << "missing" << false;
-        QTest::newRow("not a wave file") << "garbage" << true;
+        QTest::addColumn<bool>("fallback"); // the chime named to play in its place
+        QTest::addColumn<QString>("told");  // what the player says when it falls back
+        QTest::newRow("chime") << "chime" << true << false << "";
+        QTest::newRow("missing") << "missing" << false << false << "";
+        QTest::newRow("not a wave file") << "garbage" << true << false << "";
+        QTest::newRow("chime, with a fallback") << "chime" << true << true << "";
+        QTest::newRow("missing, with a fallback") << "missing" << false << true << "0,0,0";
+        QTest::newRow("not a wave file, with a fallback") << "garbage" << true << true << "1,1,1";
     }
     void stepsComeBackAtOnceWhateverTheFile() {
         QFETCH(QString, kind);
         QFETCH(bool, loads);
+        QFETCH(bool, fallback);
+        QFETCH(QString, told);
         QTemporaryDir dir;
         QString path = kChime;
         if (kind == "missing") {
@@ -73,18 +81,27 @@ private slots:
             f.write(QByteArray(4096, 'x'));
         }
         QtSoundPlayer player;
+        QStringList said;
         QElapsedTimer clock;
         clock.start();
         for (int round = 0; round < 3; ++round) {
             player.close(); // a new start always closes first
             player.setFile(path.toStdString());
+            if (fallback) {
+                player.setFallback(kChime.toStdString(), [&](const std::string& file, SoundTrouble why) {
+                    QCOMPARE(QString::fromStdString(file), path);
+                    said << QString::number(int(why));
+                });
+            }
             player.open();
-            QCOMPARE(player.loadedFile(), loads ? path : QString());
+            QCOMPARE(player.loadedFile(), loads ? path : fallback ? kChime : QString());
             player.play();
-            QTest::qWait(20);
+            // A file that does not decode gives way to the chime once the effect has tried it.
+            QTRY_COMPARE(player.loadedFile(), !told.isEmpty() ? kChime : loads ? path : QString());
         }
         player.close();
         QCOMPARE(player.loadedFile(), QString());
+        QCOMPARE(said.join(','), told);
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
     }
 
