@@ -184,9 +184,10 @@ void ResidentController::repeatSound() {
     if (boot - st.SoundStartedAt < kRepeatEvery) {
         return;
     }
-    // The options are read when they are used: turned on while a notice waits, the repeat begins.
+    // The option is read when it is used: turned on while a notice waits, the repeat begins. The
+    // window's sound cycle plays nothing while the sound itself is off.
     st.SoundStartedAt = boot;
-    if (m_settings.optionOn(persist::Option::RepeatSound) && m_settings.optionOn(persist::Option::Sound)) {
+    if (m_settings.optionOn(persist::Option::RepeatSound)) {
         st.NoticeSoundCounter = 1; // the notification window starts the chime at its next step
     }
 }

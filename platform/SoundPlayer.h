@@ -19,11 +19,10 @@ public:
     using FellBack = std::function<void(const std::string& file, SoundTrouble why)>;
 
     virtual ~SoundPlayer() = default;
-    // Names the file to play next, without a fallback.
-    virtual void setFile(const std::string& path) = 0;
-    // Names the file played in place of the named one when that is missing or does not decode,
-    // and what is told each time that happens, which may be after the play began to load.
-    virtual void setFallback(const std::string& path, FellBack fellBack) = 0;
+    // Names the file to play next, and the file played in its place when it is missing or does not
+    // decode (none when empty), with what is told each time that happens, which may be after the
+    // play began to load.
+    virtual void setFile(const std::string& path, const std::string& fallback, FellBack fellBack) = 0;
     // Opens the named file.
     virtual void open() = 0;
     // Plays it once from the start.

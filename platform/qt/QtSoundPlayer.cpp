@@ -10,14 +10,9 @@ QtSoundPlayer::QtSoundPlayer() = default;
 
 QtSoundPlayer::~QtSoundPlayer() = default;
 
-void QtSoundPlayer::setFile(const std::string& path) {
+void QtSoundPlayer::setFile(const std::string& path, const std::string& fallback, FellBack fellBack) {
     m_path = QString::fromStdString(path);
-    m_fallback.clear();
-    m_fellBack = nullptr;
-}
-
-void QtSoundPlayer::setFallback(const std::string& path, FellBack fellBack) {
-    m_fallback = QString::fromStdString(path);
+    m_fallback = QString::fromStdString(fallback);
     m_fellBack = std::move(fellBack);
 }
 

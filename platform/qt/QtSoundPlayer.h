@@ -19,8 +19,7 @@ public:
     QtSoundPlayer();
     ~QtSoundPlayer() override;
 
-    void setFile(const std::string& path) override;
-    void setFallback(const std::string& path, FellBack fellBack) override;
+    void setFile(const std::string& path, const std::string& fallback, FellBack fellBack) override;
     // Loads the named file when it exists, else its fallback; otherwise the player stays empty.
     void open() override;
     // Starts the loaded file once (as soon as it has finished loading).

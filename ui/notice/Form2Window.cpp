@@ -412,15 +412,13 @@ void Form2::ongaku() {
         }
         const std::string chime = notify::programFile(env.st.ProgramDir, kSoundFile);
         const std::string own = m_ctx.settings.ownSound();
-        m_ctx.sound.setFile(own.empty() ? chime : own);
-        if (!own.empty()) {
-            // The player may find the file unplayable after this window has gone: only the
-            // context, which lives as long as the program, is reached from here.
-            UiContext& ctx = m_ctx;
-            m_ctx.sound.setFallback(chime, [&ctx, chime](const std::string& file, platform::SoundTrouble why) {
-                logFallBack(ctx, file, why, chime);
-            });
-        }
+        // The player may find the file unplayable after this window has gone: only the context,
+        // which lives as long as the program, is reached from there.
+        UiContext& ctx = m_ctx;
+        m_ctx.sound.setFile(own.empty() ? chime : own, own.empty() ? "" : chime,
+                            [&ctx, chime](const std::string& file, platform::SoundTrouble why) {
+                                logFallBack(ctx, file, why, chime);
+                            });
         m_ctx.sound.open();
         m_ctx.sound.play();
     });

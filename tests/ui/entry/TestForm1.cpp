@@ -749,12 +749,11 @@ private slots:
                 QFile f(file);
                 QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(chosen == "big.wav" ? 5000001 : 5000000));
             }
-            bool asked = false;
+            QString startedIn; // the folder the dialog was shown in
             const auto answer = [&] {
                 auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
                 QVERIFY(dialog != nullptr);
-                asked = true;
-                QCOMPARE(dialog->directory().absolutePath(), chosen.startsWith("Music/") ? home + "/Music" : home);
+                startedIn = dialog->directory().absolutePath();
                 if (chosen == "-") {
                     dialog->reject();
                     return;
@@ -767,7 +766,7 @@ private slots:
             }
             const auto boxes = p->messages.shown.size();
             action(("settei_suru_" + std::to_string(c.item)).c_str())->trigger();
-            QCOMPARE(asked, !c.chosen.empty());
+            QCOMPARE(startedIn, c.chosen.empty() ? "" : chosen.startsWith("Music/") ? home + "/Music" : home);
             QCOMPARE(lastLog(), "＃設定　," + kNow + ",,,設定の変更," + c.line + ",,,");
             for (std::size_t i = 0; i < persist::kOptionCount; ++i) {
                 const persist::OptionRow& row = persist::kOptionTable[i];

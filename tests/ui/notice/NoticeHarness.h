@@ -70,14 +70,10 @@ public:
 // there, so its fallback plays instead.
 class TestSound final : public platform::SoundPlayer {
 public:
-    void setFile(const std::string& path) override {
-        step("File " + path, "File");
+    void setFile(const std::string& path, const std::string& fallback, FellBack fellBack) override {
+        step("File " + path + (fallback.empty() ? "" : " or " + fallback), "File");
         m_file = path;
-        m_fellBack = nullptr;
-    }
-    void setFallback(const std::string& path, FellBack fellBack) override {
-        step("Fallback " + path, "Fallback");
-        m_fellBack = std::move(fellBack);
+        m_fellBack = fallback.empty() ? nullptr : std::move(fellBack);
     }
     void open() override {
         step("Open", "Open");

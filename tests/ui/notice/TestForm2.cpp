@@ -431,6 +431,7 @@ private slots:
         QTest::newRow("repeat, 延長する") << "5=True" << 60 << "2" << L{0, 20};
         QTest::newRow("repeat, a click into the window") << "5=True" << 60 << "click" << L{0, 20};
         QTest::newRow("repeat, the notification's text") << "5=True" << 60 << "default" << L{0, 20};
+        QTest::newRow("repeat, the window closed") << "5=True" << 60 << "close" << L{0, 20};
         QTest::newRow("repeat, a new notice") << "5=True" << 60 << "notice" << L{0, 20, 30, 50};
         L tenMinutes;
         for (int t = 0; t < 600; t += 20) {
@@ -461,7 +462,7 @@ private slots:
         const std::string chime = "/opt/mayorin/Mayorin。音.wav";
         std::vector<std::string> played = {"Close", "File " + chime, "Open", "Play"};
         if (!own.isEmpty()) {
-            played = {"Close", "File " + own.toStdString(), "Fallback " + chime, "Open", "Play"};
+            played = {"Close", "File " + own.toStdString() + " or " + chime, "Open", "Play"};
         }
         QCOMPARE(p->sound.steps, !plays.isEmpty() ? played : std::vector<std::string>{"Close"});
 
@@ -482,6 +483,8 @@ private slots:
                     QTest::mouseClick(p->list()->viewport(), Qt::LeftButton);
                 } else if (answer == "default") {
                     QVERIFY(p->desktop.answer(ui::kDefaultAction));
+                } else if (answer == "close") {
+                    p->form()->close(); // its close box, or the program's end
                 } else if (answer == "notice") {
                     p->addTimer("二");
                 }
@@ -496,6 +499,8 @@ private slots:
             }
         }
         QCOMPARE(got, plays);
+        // At rest once answered, or ten minutes after the notice.
+        QCOMPARE(p->st.NoticeWaits, (answer.isEmpty() || answer == "notice") && seconds < 600);
         QStringList fellBack;
         for (const auto& line : p->log.lines) {
             if (line.rfind("※", 0) == 0) {
