@@ -17,7 +17,6 @@ void QtSoundPlayer::setFile(const std::string& path, const std::string& fallback
 }
 
 void QtSoundPlayer::open() {
-    m_playAsked = false;
     if (!QFileInfo(m_path).isFile() && !m_fallback.isEmpty()) {
         fallBack(SoundTrouble::Missing);
         return;
@@ -55,8 +54,7 @@ void QtSoundPlayer::fallBack(SoundTrouble why) {
 
 void QtSoundPlayer::statusChanged() {
     // A file that does not decode is known only once the effect has tried to load it.
-    if (m_effect->status() == QSoundEffect::Error && !m_fallback.isEmpty() &&
-        m_effect->source() == QUrl::fromLocalFile(m_path)) {
+    if (m_effect->status() == QSoundEffect::Error && !m_fallback.isEmpty()) {
         fallBack(SoundTrouble::NotPlayable);
     }
 }
@@ -80,6 +78,10 @@ void QtSoundPlayer::close() {
 
 QString QtSoundPlayer::loadedFile() const {
     return m_effect ? m_effect->source().toLocalFile() : QString();
+}
+
+bool QtSoundPlayer::isPlaying() const {
+    return m_effect && m_effect->isPlaying();
 }
 
 } // namespace mayorin::platform

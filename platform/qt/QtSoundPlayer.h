@@ -27,8 +27,10 @@ public:
     // Stops and drops the loaded file.
     void close() override;
 
-    // The file loaded by the last open, empty when none is.
+    // The file loaded by the last open, empty when none is; whether it plays (on a machine without
+    // a sound device, from the play on until the close).
     QString loadedFile() const;
+    bool isPlaying() const;
 
 private:
     // Loads path when it is a file, else leaves the effect empty.
@@ -40,7 +42,7 @@ private:
     QString m_path;
     QString m_fallback;
     FellBack m_fellBack;
-    bool m_playAsked = false; // a play was asked for since the last open
+    bool m_playAsked = false; // a play was asked for since the last close
     std::unique_ptr<QSoundEffect> m_effect;
 };
 

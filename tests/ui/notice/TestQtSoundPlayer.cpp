@@ -96,6 +96,7 @@ private slots:
             player.play();
             // A file that does not decode gives way to the chime once the effect has tried it.
             QTRY_COMPARE(player.loadedFile(), !told.isEmpty() ? kChime : loads ? path : QString());
+            QTRY_COMPARE(player.isPlaying(), player.loadedFile() == kChime);
         }
         player.close();
         QCOMPARE(player.loadedFile(), QString());
