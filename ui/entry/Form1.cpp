@@ -929,6 +929,12 @@ std::string Form1::chooseSound() {
     dialog->setObjectName("otoSentaku");
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // Where the desktop has no file dialog of its own, Qt's shows these in the program's language.
+    dialog->setLabelText(QFileDialog::LookIn, "場所:");
+    dialog->setLabelText(QFileDialog::FileName, "ファイル名:");
+    dialog->setLabelText(QFileDialog::FileType, "ファイルの種類:");
+    dialog->setLabelText(QFileDialog::Accept, "開く(&O)");
+    dialog->setLabelText(QFileDialog::Reject, "キャンセル");
     // The window, and the dialog with it, may be closed by the program while the dialog waits: a
     // dialog closed so (rejected) is no choice.
     const QPointer<QFileDialog> guard(dialog);
