@@ -101,6 +101,8 @@ std::string optionsHelp() {
         text += std::string("  ") + row.caption + "（" + row.key + "、初期値 " + (row.byDefault ? "True" : "False") +
                 "）\n";
     }
+    text += std::string("  お知らせの音を選ぶ…（") + persist::kOwnSoundKey +
+            "、選んだ WAV ファイルのパス。初期値は空で、プログラムの音「Mayorin。音.wav」を鳴らします）\n";
     return text;
 }
 

@@ -103,6 +103,12 @@ struct State {
     bool EntryWindowOpen = false;
     std::string NoticeWindowState;           // "作業中" open, "休業中" closed, empty before first open
     std::int16_t NoticeSoundCounter = 0;     // 0 idle, 1 start at the next step, 2 to 50 steps since
+    // A notice in the notification window that nobody has answered yet, and when, on the boot-time
+    // clock, the last new notice came and the chime last started: the resident tick sounds the
+    // chime again from these while the option to repeat it is on.
+    bool NoticeWaits = false;
+    long long NewNoticeAt = 0;
+    long long SoundStartedAt = 0;
     std::string HistoryEditorState;          // "作業中" open, "休業中" closed
     std::int16_t HistorySideEdited = 0;      // 0 timer side, 1 schedule side
     int DeleteSettingsOnExit = 0;            // 1 when the exit deletes the settings

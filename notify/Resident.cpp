@@ -29,6 +29,11 @@ constexpr const char* kAbnormalEndText = " 異常終了するため、変更に�
 // Above this many reported errors nothing is saved at the end.
 constexpr int kMaxErrorsForNormalEnd = 2;
 
+// A notice that waits for its answer sounds again this many seconds after the chime last started,
+// until this many seconds after the last new notice: a machine left alone does not ring for days.
+constexpr long long kRepeatEvery = 20;
+constexpr long long kRepeatFor = 10 * 60;
+
 std::string revisionText() {
     return std::to_string(core::kRevision);
 }
@@ -125,6 +130,7 @@ void ResidentController::tick() {
         if (followClock() > 0) {
             persist::kakikomiAfterNotice(m_env);
         }
+        repeatSound();
         if (st.ReservationCount == 0) {
             return;
         }
@@ -156,11 +162,37 @@ void ResidentController::tick() {
             persist::kakikomiAfterNotice(m_env);
         }
         m_notices.selectTopNotice();
+        const long long boot = m_env.clock.bootSeconds();
+        st.NoticeWaits = true;
+        st.NewNoticeAt = boot;
         // A notice within about two seconds of the last sound start does not restart the sound.
         if (st.NoticeSoundCounter > 20 || st.NoticeSoundCounter == 0) {
             st.NoticeSoundCounter = 1;
+            st.SoundStartedAt = boot;
         }
     });
+}
+
+void ResidentController::repeatSound() {
+    core::State& st = m_env.st;
+    if (!st.NoticeWaits) {
+        return; // at rest, this test is all the repeat costs a tick
+    }
+    // The boot-time clock: a wall clock set meanwhile neither hurries nor holds up the repeat.
+    const long long boot = m_env.clock.bootSeconds();
+    if (boot - st.NewNoticeAt >= kRepeatFor) {
+        st.NoticeWaits = false;
+        return;
+    }
+    if (boot - st.SoundStartedAt < kRepeatEvery) {
+        return;
+    }
+    // The option is read when it is used: turned on while a notice waits, the repeat begins. The
+    // window's sound cycle plays nothing while the sound itself is off.
+    st.SoundStartedAt = boot;
+    if (m_settings.optionOn(persist::Option::RepeatSound)) {
+        st.NoticeSoundCounter = 1; // the notification window starts the chime at its next step
+    }
 }
 
 int ResidentController::followClock() {

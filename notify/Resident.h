@@ -115,6 +115,10 @@ private:
     // True while a tick runs: a modal box shown inside it must not run another tick in its loop.
     bool m_ticking = false;
 
+    // Sounds the chime again, through the notification window's sound cycle, while a notice waits
+    // for its answer and the option to repeat it is on.
+    void repeatSound();
+
     // Moves the table's clock frame to the clock as it is now: when the wall clock was set or the
     // zone changed since the last tick, countdowns are moved by as much. Returns the number of
     // reservations moved; the caller writes the data file.

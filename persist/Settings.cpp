@@ -156,6 +156,14 @@ void Settings::saveOption(Option option, bool on) {
     m_backend.save(kOptionSection, optionRow(option).key, trueOrFalse(on));
 }
 
+std::string Settings::ownSound() const {
+    return m_backend.get(kOptionSection, kOwnSoundKey, "");
+}
+
+void Settings::saveOwnSound(const std::string& path) {
+    m_backend.save(kOptionSection, kOwnSoundKey, path);
+}
+
 double Settings::number(std::string_view section, std::string_view key, double fallback) const {
     const std::string text = m_backend.get(section, key, numberText(fallback));
     const auto v = wholeNumber(text);

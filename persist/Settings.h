@@ -42,6 +42,9 @@ public:
     void saveOptions(const std::array<bool, kOptionCount>& checks);
     // Stores one option alone as "True" or "False".
     void saveOption(Option option, bool on);
+    // The notice sound of the user's own, empty for the program's chime; an empty path stores it.
+    std::string ownSound() const;
+    void saveOwnSound(const std::string& path);
 
     // Entry window: geometry on load (its check marks are the options), geometry on unload.
     // Without withPlace only the size is stored, and the stored top and left stay as they are.

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Prints the resting cost of the program: CPU time used over a minute of idling and the resident
 # memory at the end, with 1,000 reservations (none due) and the session bus connected.
-# Usage: scripts/idle-cost.sh [SECONDS] EXE [EXE...]   (default: 60 seconds, build/mayorin)
-# Several executables are measured side by side, each in its own folder and on its own session
-# bus, so that they see the same machine load.
+# Usage: scripts/idle-cost.sh [--settings INI] [SECONDS] EXE [EXE...]   (default: 60 seconds, build/mayorin)
+# --settings starts each one with a copy of INI as its settings (Mayorin.ini). Several executables
+# are measured side by side, each in its own folder and on its own session bus, so that they see
+# the same machine load.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+settings=
+if [ "${1:-}" = --settings ]; then
+    settings=$(realpath "$2")
+    shift 2
+fi
 seconds=60
 if [[ "${1:-}" =~ ^[0-9]+$ ]]; then
     seconds=$1
@@ -29,7 +35,8 @@ data() {
 
 measure() { # index exe
     local dir="$work/$1" exe=$2
-    mkdir -p "$dir/config"
+    mkdir -p "$dir/config/Mayorin"
+    [ -z "$settings" ] || cp "$settings" "$dir/config/Mayorin/Mayorin.ini"
     cp "$exe" "$dir/mayorin"
     data >"$dir/Mayorin。保存.txt"
     dbus-run-session -- bash -c '

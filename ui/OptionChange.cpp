@@ -12,6 +12,7 @@ void optionChanged(UiContext& ctx, persist::Option option, bool on) {
     case persist::Option::Log:
     case persist::Option::NamePick:
     case persist::Option::ReservationPick:
+    case persist::Option::RepeatSound: // the resident tick reads it, with the sound's, at each repeat
         break; // read where they are used
     case persist::Option::DesktopNotification:
         switchDesktopNotification(ctx, on);

@@ -6,6 +6,9 @@
 #include "platform/ProcessControl.h"
 #include "platform/SoundPlayer.h"
 
+#include <set>
+#include <string>
+
 namespace mayorin::ui {
 
 class Form1;
@@ -31,6 +34,9 @@ struct UiContext {
     Form3* names = nullptr;  // display-name editor
     Form5* message = nullptr; // message dialog
     Form4* resident = nullptr; // hidden resident window (owns the tray icon)
+
+    // The notice sounds of the user's own that were found unplayable in this run, each logged once.
+    std::set<std::string> unplayableSounds{};
 };
 
 } // namespace mayorin::ui

@@ -160,6 +160,11 @@ TEST(EndToEnd, dueRowsAreNotifiedRescheduledOrRemovedAndSavedOnSigterm) {
     input.insert(input.end(), kTail.begin(), kTail.end());
     const fs::path dataFile = dir / "Mayorin。保存.txt";
     std::ofstream(dataFile, std::ios::binary) << encodeLines(input);
+    // The chime repeated until answered, from a sound of the user's own that does not decode.
+    const fs::path ownSound = dir / "bad.wav";
+    std::ofstream(ownSound) << std::string(4096, 'x');
+    fs::create_directories(dir / "config" / "Mayorin");
+    std::ofstream(dir / "config" / "Mayorin" / "Mayorin.ini") << "[settei]\n5=True\noto=" << ownSound.string() << "\n";
 
     Program program(dir);
     program.start();
@@ -199,6 +204,7 @@ TEST(EndToEnd, dueRowsAreNotifiedRescheduledOrRemovedAndSavedOnSigterm) {
     bool started = false;
     std::string readLine;
     std::string endLine;
+    std::vector<std::string> fellBack;
     for (const auto& l : lines) {
         const std::vector<std::string> f = split(l, ',');
         if (l.rfind("▼起動　,", 0) == 0) {
@@ -229,9 +235,15 @@ TEST(EndToEnd, dueRowsAreNotifiedRescheduledOrRemovedAndSavedOnSigterm) {
             noticeAt.push_back(at);
         } else if (l.rfind("▲終了", 0) == 0) {
             endLine = l;
+        } else if (l.rfind("※音　　,", 0) == 0) {
+            fellBack.push_back(l.substr(l.find(",,,")));
         }
     }
     EXPECT_TRUE(started);
+    // The first notice finds the sound unplayable; the program's chime plays in its place.
+    EXPECT_EQ(fellBack,
+              std::vector<std::string>{",,,お知らせの音を鳴らせない," + ownSound.string() +
+                                       ",理由=再生できない,代わり=" + (dir / "Mayorin。音.wav").string() + ",,"});
     ASSERT_EQ(noticeAt.size(), expected.size());
     EXPECT_EQ(readLine.substr(readLine.find(",,,")),
               ",,,データの読み込み,予約データ数=11,タイマー履歴数=1,予定履歴数=1," + dataFile.string() + ",");

@@ -83,7 +83,9 @@ public:
 // Records the steps sent to the sound player.
 class FakeSound final : public platform::SoundPlayer {
 public:
-    void setFile(const std::string& path) override { steps.push_back("File " + path); }
+    void setFile(const std::string& path, const std::string& fallback, FellBack) override {
+        steps.push_back("File " + path + (fallback.empty() ? "" : " or " + fallback));
+    }
     void open() override { steps.push_back("Open"); }
     void play() override { steps.push_back("Play"); }
     void close() override { steps.push_back("Close"); }

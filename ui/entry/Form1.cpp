@@ -5,6 +5,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -12,9 +15,11 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -97,6 +102,13 @@ constexpr const char* kResetCaption = "設定を初期状態に戻す";
 constexpr const char* kResetLabel = "初期状態に戻す";
 constexpr const char* kCloseCaption = "設定を終了";
 constexpr const char* kCloseLabel = "設定終了";
+// Beside the check items: the notice sound of the user's own, and back to the program's chime.
+constexpr const char* kChooseSoundCaption = "お知らせの音を選ぶ…";
+constexpr const char* kChooseSoundLabel = "音の選択";
+constexpr const char* kProgramSoundCaption = "お知らせの音を元に戻す";
+constexpr const char* kProgramSoundLabel = "音を元に戻す";
+// The sound stays loaded from its first notice on, so that it plays at once: a larger file is refused.
+constexpr qint64 kLargestSound = 5'000'000;
 
 // The option whose check item is settei_suru(index), if it is one.
 const persist::OptionRow* optionAt(int index) {
@@ -384,6 +396,8 @@ void Form1::buildMenus() {
         // The options carry check marks; the menu reverses a mark as it is chosen.
         m_settei_suru[row.menuItem]->setCheckable(true);
     }
+    setteiItem(persist::kChooseSoundItem, kChooseSoundCaption);
+    setteiItem(persist::kProgramSoundItem, kProgramSoundCaption);
     m_settei_suru[persist::kSeparatorItem] = m_settei->addSeparator();
     m_settei_suru[persist::kSeparatorItem]->setObjectName(QString("settei_suru_%1").arg(persist::kSeparatorItem));
     setteiItem(persist::kResetItem, kResetCaption);
@@ -907,6 +921,14 @@ void Form1::osirasegamen_Click(int index) {
 void Form1::settei_suru_Click(int index) {
     core::Env& env = m_ctx.env;
     core::guarded(env.errors, kSetteiSuruClick, [&] {
+        std::string sound; // the notice sound from now on, empty for the program's chime
+        if (index == persist::kChooseSoundItem) {
+            const QPointer<Form1> self(this);
+            sound = chooseSound();
+            if (!self || sound.empty()) {
+                return; // closed meanwhile, cancelled, or refused with a box that said why
+            }
+        }
         // The options had their mark reversed by the menu as they were chosen.
         if (index == persist::kResetItem) {
             for (const persist::OptionRow& row : persist::kOptionTable) {
@@ -914,12 +936,15 @@ void Form1::settei_suru_Click(int index) {
             }
         }
         const persist::OptionRow* option = optionAt(index);
-        const char* label = option != nullptr              ? option->label
-                            : index == persist::kResetItem ? kResetLabel
-                                                           : kCloseLabel;
+        const char* label = option != nullptr                     ? option->label
+                            : index == persist::kResetItem        ? kResetLabel
+                            : index == persist::kChooseSoundItem  ? kChooseSoundLabel
+                            : index == persist::kProgramSoundItem ? kProgramSoundLabel
+                                                                  : kCloseLabel;
         const bool mark = option != nullptr && m_settei_suru[index]->isChecked();
-        env.log.kiloku("＃設定　," + core::dateTimeText(env) + ",,,設定の変更," + label + "," +
-                       (mark ? "True" : "False") + ",,,");
+        // The chosen sound's line names its file where the others say the item's mark.
+        const std::string state = index == persist::kChooseSoundItem ? sound : mark ? "True" : "False";
+        env.log.kiloku("＃設定　," + core::dateTimeText(env) + ",,,設定の変更," + label + "," + state + ",,,");
         // Stored after the line is written, so turning the log off still logs its own change.
         std::array<bool, persist::kOptionCount> before{};
         std::array<bool, persist::kOptionCount> checks{};
@@ -928,12 +953,48 @@ void Form1::settei_suru_Click(int index) {
             checks[i] = m_settei_suru[persist::kOptionTable[i].menuItem]->isChecked();
         }
         m_ctx.settings.saveOptions(checks);
+        if (index == persist::kResetItem || index == persist::kChooseSoundItem || index == persist::kProgramSoundItem) {
+            m_ctx.settings.saveOwnSound(sound);
+        }
         for (std::size_t i = 0; i < persist::kOptionCount; ++i) {
             if (checks[i] != before[i]) {
                 optionChanged(m_ctx, persist::kOptionTable[i].option, checks[i]);
             }
         }
     });
+}
+
+std::string Form1::chooseSound() {
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    auto* dialog = new QFileDialog(this, "お知らせの音を選ぶ", QFileInfo(music).isDir() ? music : QDir::homePath(),
+                                   "WAV ファイル (*.wav *.WAV)");
+    dialog->setObjectName("otoSentaku");
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // Where the desktop has no file dialog of its own, Qt's shows these in the program's language.
+    dialog->setLabelText(QFileDialog::LookIn, "場所:");
+    dialog->setLabelText(QFileDialog::FileName, "ファイル名:");
+    dialog->setLabelText(QFileDialog::FileType, "ファイルの種類:");
+    dialog->setLabelText(QFileDialog::Accept, "開く(&O)");
+    dialog->setLabelText(QFileDialog::Reject, "キャンセル");
+    // The window, and the dialog with it, may be closed by the program while the dialog waits: a
+    // dialog closed so (rejected) is no choice.
+    const QPointer<QFileDialog> guard(dialog);
+    const bool chosen = dialog->exec() == QDialog::Accepted && guard && !dialog->selectedFiles().isEmpty();
+    const QString path = chosen ? dialog->selectedFiles().first() : QString();
+    delete guard.data();
+    if (path.isEmpty()) {
+        return {};
+    }
+    if (QFileInfo(path).size() > kLargestSound) {
+        m_ctx.env.messages.show("「" + ss(QFileInfo(path).fileName()) +
+                                    "」は 5 MB（5,000,000 バイト）より大きいため、お知らせの音にできません。\n"
+                                    "お知らせの音は、いつでもすぐに鳴らせるように読み込んだままにします。"
+                                    "5 MB までの WAV ファイルを選んでください。",
+                                core::kTitle, platform::Buttons::Ok, platform::Icon::Exclamation);
+        return {};
+    }
+    return ss(path);
 }
 
 void Form1::helupu02_Click() {

@@ -91,6 +91,9 @@ private:
     void teisi_Click(int index);
     void osirasegamen_Click(int index);
     void settei_suru_Click(int index);
+    // Asks for a WAV file to sound with each notice: its path, or empty when the user cancels or
+    // the file is too large (which a message box then says).
+    std::string chooseSound();
     void helupu02_Click();
     void bajiyon_Click();
 

@@ -88,6 +88,19 @@ void fitText(QLabel* label, int designPixelSize) {
 // The extension minutes offered; "40" stands twice in the list the program has always shown.
 const QStringList kMinutes = {"1", "2", "3", "5", "10", "15", "20", "25", "30", "40", "40", "50", "60"};
 
+// The log's one line, in each run, for a notice sound of the user's own that could not be played.
+void logFallBack(UiContext& ctx, const std::string& file, platform::SoundTrouble why, const std::string& chime) {
+    // Told from the player, perhaps from its own signal: no failure may leave here.
+    core::guarded(ctx.env.errors, kOngaku, [&] {
+        if (!ctx.unplayableSounds.insert(file).second) {
+            return;
+        }
+        const char* reason = why == platform::SoundTrouble::Missing ? "ファイルが無い" : "再生できない";
+        ctx.env.log.kiloku("※音　　," + core::dateTimeText(ctx.env) + ",,,お知らせの音を鳴らせない," + file +
+                           ",理由=" + reason + ",代わり=" + chime + ",,");
+    });
+}
+
 // Counts the failures reported through it while still handing each one on, so that the window
 // can tell whether the operations it called went through.
 class CountingErrors final : public platform::ErrorSink {
@@ -178,6 +191,12 @@ Form2::Form2(UiContext& ctx) : QWidget(nullptr, Qt::Window), m_ctx(ctx) {
 
     connect(m_list, &QListWidget::itemSelectionChanged, this, [this] { List1_Click(); });
 
+    // A click anywhere into the window answers its notices: the user has seen them.
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>()) {
+        w->installEventFilter(this);
+    }
+
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName("Timer1");
     m_timer1->setInterval(100);
@@ -242,6 +261,7 @@ void Form2::Form_Unload() {
     }
     m_unloaded = true;
     m_timer1->stop();
+    answered();
     core::Env& env = m_ctx.env;
     core::guarded(env.errors, kFormUnload, [&] {
         m_ctx.sound.close();
@@ -282,6 +302,17 @@ void Form2::temaeh() {
         // its flags neither moves nor resizes it.
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
     });
+}
+
+void Form2::answered() {
+    m_ctx.env.st.NoticeWaits = false;
+}
+
+bool Form2::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        answered();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form2::comeForward() {
@@ -380,7 +411,15 @@ void Form2::ongaku() {
         if (!m_ctx.settings.optionOn(persist::Option::Sound)) {
             return; // the sound is switched off
         }
-        m_ctx.sound.setFile(persist::programFile(env.st.ProgramDir, kSoundFile));
+        const std::string chime = persist::programFile(env.st.ProgramDir, kSoundFile);
+        const std::string own = m_ctx.settings.ownSound();
+        // The player may find the file unplayable after this window has gone: only the context,
+        // which lives as long as the program, is reached from there.
+        UiContext& ctx = m_ctx;
+        m_ctx.sound.setFile(own.empty() ? chime : own, own.empty() ? "" : chime,
+                            [&ctx, chime](const std::string& file, platform::SoundTrouble why) {
+                                logFallBack(ctx, file, why, chime);
+                            });
         m_ctx.sound.open();
         m_ctx.sound.play();
     });
@@ -391,6 +430,9 @@ void Form2::Command1_Click(int index, int notice) {
     // have been closed by the program while the box was shown.
     core::Env& env = m_ctx.env;
     core::State& st = env.st;
+    if (index >= 0 && index <= 2) {
+        answered();
+    }
     core::guarded(env.errors, kCommand1Click, [&] {
         switch (index) {
         case 0: // 消して閉じる
@@ -529,6 +571,7 @@ void Form2::answerFromDesktop(const std::string& key, int notice) {
         return;
     }
     if (key == kDefaultAction) {
+        answered(); // the user has seen the notices
         takeKeyboard();
     } else if (key == "0" || key == "1") {
         Command1_Click(key == "0" ? 0 : 1);

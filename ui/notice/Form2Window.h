@@ -58,6 +58,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Watches the window and its controls for the click that answers the notices.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -66,6 +68,9 @@ private:
     void Form_Load();
     void Form_Unload();
     void Form_Resize();
+    // The notices were answered, by a button, a click into the window, the desktop notification or
+    // the window's close: the chime is not repeated for them.
+    void answered();
     void ongaku();
     void T_hyouji();
     void b_hyouji();

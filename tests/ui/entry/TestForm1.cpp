@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -285,7 +286,8 @@ private slots:
         QCOMPARE(captions("settei"),
                  (QStringList{q("お知らせ時に音を鳴らす"), q("ログを保存する。"), q("表示名選択時に数値を再現する。"),
                               q("予約内容選択時に表示名と数値を再現する。"), q("お知らせをデスクトップにも通知する。"),
-                              q("曜日時刻は祝日を除く。"), "-", q("設定を初期状態に戻す"), q("設定を終了")}));
+                              q("お知らせの音を、答えるまで繰り返す。"), q("曜日時刻は祝日を除く。"), q("お知らせの音を選ぶ…"),
+                              q("お知らせの音を元に戻す"), "-", q("設定を初期状態に戻す"), q("設定を終了")}));
         QCOMPARE(captions("helup"), (QStringList{q("ヘルプを開く"), q("バージョン情報")}));
 
         // Without the program's own faces the list still gets a monospace Japanese one, in rows
@@ -697,36 +699,66 @@ private slots:
         QCOMPARE(logLines(), before);
         QCOMPARE(p->backend.get("settei", "1", "?"), std::string("True"));
 
-        // Key "4" is item 7's, the desktop notification.
+        // Key "4" is item 7's, the desktop notification, key "5" item 9's, the repeated chime. The
+        // file dialog is answered with the file named, or cancelled ("-").
+        const std::string dir = p->dir.path().toStdString();
+        const std::string big = "「big.wav」は 5 MB（5,000,000 バイト）より大きいため、お知らせの音にできません。\n"
+                                "お知らせの音は、いつでもすぐに鳴らせるように読み込んだままにします。5 MB までの WAV "
+                                "ファイルを選んでください。";
         struct Case {
-            const char* item;
+            int item;           // settei_suru(item)
+            std::string chosen; // "big.wav" is a byte over 5 MB, any other file just 5 MB
             std::string line;
-            std::array<const char*, 5> stored;
+            const char* stored; // the table's options in its order (keys "0" to "6"), T or F
+            std::string oto;
+            std::string box; // the message box it shows
         };
         const std::vector<Case> cases{
-            {"settei_suru_0", "音を鳴らす,False", {"False", "True", "True", "True", "True"}},
-            {"settei_suru_2", "表示名選択,False", {"False", "True", "False", "True", "True"}},
-            {"settei_suru_3", "予約内容選択,False", {"False", "True", "False", "False", "True"}},
-            {"settei_suru_7", "デスクトップ通知,False", {"False", "True", "False", "False", "False"}},
-            {"settei_suru_2", "表示名選択,True", {"False", "True", "True", "False", "False"}},
-            {"settei_suru_6", "設定終了,False", {"False", "True", "True", "False", "False"}},
-            {"settei_suru_5", "初期状態に戻す,False", {"True", "True", "True", "True", "True"}},
+            {0, "", "音を鳴らす,False", "FTTTTFF", "", ""},
+            {2, "", "表示名選択,False", "FTFTTFF", "", ""},
+            {3, "", "予約内容選択,False", "FTFFTFF", "", ""},
+            {7, "", "デスクトップ通知,False", "FTFFFFF", "", ""},
+            {9, "", "音の繰り返し,True", "FTFFFTF", "", ""},
+            {10, "big.wav", "音の繰り返し,True", "FTFFFTF", "", big},
+            {10, "-", "音の繰り返し,True", "FTFFFTF", "", ""},
+            {10, "鐘.wav", "音の選択," + dir + "/鐘.wav", "FTFFFTF", dir + "/鐘.wav", ""},
+            {2, "", "表示名選択,True", "FTTFFTF", dir + "/鐘.wav", ""},
+            {11, "", "音を元に戻す,False", "FTTFFTF", "", ""},
+            {10, "鐘.wav", "音の選択," + dir + "/鐘.wav", "FTTFFTF", dir + "/鐘.wav", ""},
+            {6, "", "設定終了,False", "FTTFFTF", dir + "/鐘.wav", ""},
+            {5, "", "初期状態に戻す,False", "TTTTTFF", "", ""},
         };
         int withdrawn = p->desktop.withdrawn;
         bool desktopOn = true;
         for (const auto& c : cases) {
-            action(c.item)->trigger();
+            QFile f(p->dir.filePath(QString::fromStdString(c.chosen)));
+            // "" shows no dialog and "-" cancels it: neither names a file.
+            QVERIFY(c.chosen.size() < 2 ||
+                    (f.open(QIODevice::WriteOnly) && f.resize(c.chosen == "big.wav" ? 5000001 : 5000000)));
+            if (!c.chosen.empty()) {
+                QTimer::singleShot(0, [&] {
+                    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                    QVERIFY(dialog != nullptr);
+                    dialog->selectFile(f.fileName());
+                    c.chosen == "-" ? dialog->reject() : static_cast<QDialog*>(dialog)->accept(); // as Open does
+                });
+            }
+            p->messages.shown.clear();
+            action(("settei_suru_" + std::to_string(c.item)).c_str())->trigger();
             QCOMPARE(lastLog(), "＃設定　," + kNow + ",,,設定の変更," + c.line + ",,,");
             // Turned off, the desktop notification is withdrawn at once.
-            const bool nowOn = c.stored[4] == std::string("True");
+            const bool nowOn = c.stored[4] == 'T';
             QCOMPARE(p->desktop.withdrawn - withdrawn, desktopOn && !nowOn ? 1 : 0);
             withdrawn = p->desktop.withdrawn;
             desktopOn = nowOn;
-            for (int i = 0; i < 5; ++i) {
-                QCOMPARE(p->backend.get("settei", std::to_string(i), "?"), std::string(c.stored[i]));
-                QCOMPARE(action(("settei_suru_" + std::to_string(i == 4 ? 7 : i)).c_str())->isChecked(),
-                         std::string(c.stored[i]) == "True");
+            for (std::size_t i = 0; i < persist::kOptionCount; ++i) {
+                const persist::OptionRow& row = persist::kOptionTable[i];
+                QCOMPARE(p->backend.get("settei", row.key, "?"), std::string(c.stored[i] == 'T' ? "True" : "False"));
+                QCOMPARE(action(("settei_suru_" + std::to_string(row.menuItem)).c_str())->isChecked(),
+                         c.stored[i] == 'T');
             }
+            QCOMPARE(p->backend.get("settei", "oto", ""), c.oto);
+            QCOMPARE(p->messages.shown.empty() ? std::string() : p->messages.shown.back().text, c.box);
         }
 
         // Every option of the table has its check item, and the reset brings each back to its

@@ -67,17 +67,30 @@ public:
     bool fail = false;
 };
 
-// The recording sound player, made to fail at one named step.
+// The recording sound player, made to fail at one named step; the file named missing is not
+// there, so its fallback plays instead.
 class TestSound final : public platform::SoundPlayer {
 public:
-    void setFile(const std::string& path) override { step("File " + path, "File"); }
-    void open() override { step("Open", "Open"); }
+    void setFile(const std::string& path, const std::string& fallback, FellBack fellBack) override {
+        step("File " + path + (fallback.empty() ? "" : " or " + fallback), "File");
+        m_file = path;
+        m_fellBack = fallback.empty() ? nullptr : std::move(fellBack);
+    }
+    void open() override {
+        step("Open", "Open");
+        if (m_file == missing && m_fellBack) {
+            m_fellBack(m_file, platform::SoundTrouble::Missing);
+        }
+    }
     void play() override { step("Play", "Play"); }
     void close() override { step("Close", "Close"); }
     std::vector<std::string> steps;
     std::string failAt;
+    std::string missing;
 
 private:
+    std::string m_file;
+    FellBack m_fellBack;
     void step(const std::string& recorded, const std::string& name) {
         if (name == failAt) {
             throw core::Failure(core::kFileAccess, "sound");

@@ -417,27 +417,96 @@ private slots:
     }
 
     void soundSwitch_data() {
-        QTest::addColumn<QString>("stored"); // "-" leaves the key out
-        QTest::addColumn<bool>("plays");
-        QTest::newRow("not set") << "-" << true;
-        QTest::newRow("True") << "True" << true;
-        QTest::newRow("False") << "False" << false;
-        QTest::newRow("lower-case false") << "false" << true;
-        QTest::newRow("0") << "0" << true;
+        QTest::addColumn<QString>("stored");   // settei keys as key=text;...: 0 the sound, 5 its repeat,
+                                               // oto a sound of the user's own, here a missing one
+        QTest::addColumn<int>("seconds");      // how long the notice is watched
+        QTest::addColumn<QString>("answer");   // what comes at 30 s: a button, a click, the desktop, a notice
+        QTest::addColumn<QList<int>>("plays"); // the seconds the chime started at
+        using L = QList<int>;
+        QTest::newRow("not set") << "" << 60 << "" << L{0};
+        QTest::newRow("True") << "0=True" << 0 << "" << L{0};
+        QTest::newRow("False") << "0=False" << 0 << "" << L{};
+        QTest::newRow("lower-case false") << "0=false" << 0 << "" << L{0};
+        QTest::newRow("0") << "0=0" << 0 << "" << L{0};
+        QTest::newRow("repeated") << "5=True" << 50 << "" << L{0, 20, 40};
+        QTest::newRow("repeat, 消して閉じる") << "5=True" << 60 << "0" << L{0, 20};
+        QTest::newRow("repeat, 消さずに閉じる") << "5=True" << 60 << "1" << L{0, 20};
+        QTest::newRow("repeat, 延長する") << "5=True" << 60 << "2" << L{0, 20};
+        QTest::newRow("repeat, a click into the window") << "5=True" << 60 << "click" << L{0, 20};
+        QTest::newRow("repeat, the notification's text") << "5=True" << 60 << "default" << L{0, 20};
+        QTest::newRow("repeat, the window closed") << "5=True" << 60 << "close" << L{0, 20};
+        QTest::newRow("repeat, a new notice") << "5=True" << 60 << "notice" << L{0, 20, 30, 50};
+        L tenMinutes;
+        for (int t = 0; t < 600; t += 20) {
+            tenMinutes << t;
+        }
+        QTest::newRow("repeat for ten minutes") << "5=True" << 700 << "" << tenMinutes;
+        QTest::newRow("repeat without sound") << "0=False;5=True" << 60 << "" << L{};
+        QTest::newRow("own sound missing") << "5=True;oto=/home/u/鐘.wav" << 20 << "" << L{0, 20};
     }
     void soundSwitch() {
         QFETCH(QString, stored);
-        QFETCH(bool, plays);
-        if (stored != "-") {
-            p->store.save("settei", "0", stored.toStdString());
+        QFETCH(int, seconds);
+        QFETCH(QString, answer);
+        QFETCH(QList<int>, plays);
+        QString own;
+        for (const QString& pair : stored.split(';', Qt::SkipEmptyParts)) {
+            const QString key = pair.section('=', 0, 0);
+            const QString text = pair.section('=', 1);
+            p->store.save("settei", key.toStdString(), text.toStdString());
+            own = key == "oto" ? text : own;
         }
+        p->sound.missing = own.toStdString();
         p->addTimer("一");
         p->tick();
         p->step(3);
         // The cycle runs either way; only the playing depends on the switch.
         QCOMPARE(p->st.NoticeSoundCounter, std::int16_t(4));
-        const std::vector<std::string> played = {"Close", "File /opt/mayorin/Mayorin。音.wav", "Open", "Play"};
-        QCOMPARE(p->sound.steps, plays ? played : std::vector<std::string>{"Close"});
+        // A sound of one's own is played with the program's chime in its place when it does not play.
+        const std::string chime = "/opt/mayorin/Mayorin。音.wav";
+        const std::string file = own.isEmpty() ? chime : own.toStdString() + " or " + chime;
+        const std::vector<std::string> played = {"Close", "File " + file, "Open", "Play"};
+        QCOMPARE(p->sound.steps, !plays.isEmpty() ? played : std::vector<std::string>{"Close"});
+
+        // The resident tick five times a second, the window's timer ten times.
+        const auto started = [this] { return std::count(p->sound.steps.begin(), p->sound.steps.end(), "Play"); };
+        QList<int> got(started(), 0);
+        for (int t = 1; t <= seconds * 5; ++t) {
+            p->clock.advance(t % 5 == 0 ? 1 : 0);
+            if (t == 30 * 5) {
+                if (answer == "0" || answer == "1") {
+                    p->close(answer.toInt());
+                } else if (answer == "2") {
+                    p->form()->Command1_Click(2);
+                } else if (answer == "click") {
+                    QTest::mouseClick(p->list()->viewport(), Qt::LeftButton);
+                } else if (answer == "default") {
+                    QVERIFY(p->desktop.answer(ui::kDefaultAction));
+                } else if (answer == "close") {
+                    p->form()->close(); // its close box, or the program's end
+                } else if (answer == "notice") {
+                    p->addTimer("二");
+                }
+            }
+            const auto before = started();
+            p->tick();
+            if (p->form()) {
+                p->step(2);
+            }
+            if (started() > before) {
+                got << t / 5;
+            }
+        }
+        QCOMPARE(got, plays);
+        // At rest once answered, or ten minutes after the notice.
+        QCOMPARE(p->st.NoticeWaits, (answer.isEmpty() || answer == "notice") && seconds < 600);
+        // One log line for it in the run, however often it was to play.
+        std::vector<std::string> fellBack;
+        std::copy_if(p->log.lines.begin(), p->log.lines.end(), std::back_inserter(fellBack),
+                     [](const std::string& l) { return l.rfind("※", 0) == 0; });
+        const std::string line = "※音　　," + kStamp + ",,,お知らせの音を鳴らせない," + own.toStdString() +
+                                 ",理由=ファイルが無い,代わり=" + chime + ",,";
+        QCOMPARE(fellBack, own.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{line});
     }
 
     void closingStopsTheSound() {

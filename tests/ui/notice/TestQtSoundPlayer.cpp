@@ -9,6 +9,7 @@
 #include "platform/qt/QtSoundPlayer.h"
 
 using mayorin::platform::QtSoundPlayer;
+using mayorin::platform::SoundTrouble;
 
 namespace {
 
@@ -54,37 +55,61 @@ private slots:
 
     void stepsComeBackAtOnceWhateverTheFile_data() {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("loads");
-        QTest::newRow("chime") << "chime" << true;
-        QTest::newRow("missing") << "missing" << false;
-        QTest::newRow("not a wave file") << "garbage" << true;
+        QTest::addColumn<int>("fallback");   // the file named to play in its place: 0 none, 1 the chime, 2 garbage
+        QTest::addColumn<QString>("loaded"); // what is loaded at the open, then once loading is over
+        QTest::addColumn<int>("told");       // what the player says at each round when it falls back; -1 nothing
+        QTest::newRow("chime") << "chime" << 0 << "file,file" << -1;
+        QTest::newRow("missing") << "missing" << 0 << "," << -1;
+        QTest::newRow("not a wave file") << "garbage" << 0 << "file,file" << -1;
+        QTest::newRow("chime, with a fallback") << "chime" << 1 << "file,file" << -1;
+        QTest::newRow("missing, with a fallback")
+            << "missing" << 1 << "fallback,fallback" << int(SoundTrouble::Missing);
+        QTest::newRow("not a wave file, with a fallback")
+            << "garbage" << 1 << "file,fallback" << int(SoundTrouble::NotPlayable);
+        // Once only: a fallback that does not decode either is not fallen back from again.
+        QTest::newRow("not a wave file either") << "garbage" << 2 << "file,fallback" << int(SoundTrouble::NotPlayable);
     }
     void stepsComeBackAtOnceWhateverTheFile() {
         QFETCH(QString, kind);
-        QFETCH(bool, loads);
+        QFETCH(int, fallback);
+        QFETCH(QString, loaded);
+        QFETCH(int, told);
         QTemporaryDir dir;
-        QString path = kChime;
-        if (kind == "missing") {
-            path = dir.filePath("Mayorin。音.wav");
-        } else if (kind == "garbage") {
-            path = dir.filePath("Mayorin。音.wav");
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
+        const auto file = [&](const QString& kind, const QString& name) {
+            if (kind != "garbage") {
+                return kind == "chime" ? kChime : kind.isEmpty() ? QString() : dir.filePath(name);
+            }
+            QFile f(dir.filePath(name));
+            f.open(QIODevice::WriteOnly);
             f.write(QByteArray(4096, 'x'));
+            return f.fileName();
+        };
+        const QString path = file(kind, "Mayorin。音.wav");
+        const QString other = file(QStringList{"", "chime", "garbage"}[fallback], "other.wav");
+        QStringList expected = loaded.split(',');
+        for (QString& e : expected) {
+            e = e == "file" ? path : e == "fallback" ? other : e;
         }
         QtSoundPlayer player;
+        QStringList said;
         QElapsedTimer clock;
         clock.start();
         for (int round = 0; round < 3; ++round) {
             player.close(); // a new start always closes first
-            player.setFile(path.toStdString());
+            player.setFile(path.toStdString(), other.toStdString(), [&](const std::string& file, SoundTrouble why) {
+                QCOMPARE(QString::fromStdString(file), path);
+                said << QString::number(int(why));
+            });
             player.open();
-            QCOMPARE(player.loadedFile(), loads ? path : QString());
+            QCOMPARE(player.loadedFile(), expected[0]);
             player.play();
-            QTest::qWait(20);
+            // A file that does not decode gives way to its fallback once the effect has tried it.
+            QTRY_COMPARE(player.loadedFile(), expected[1]);
+            QTRY_COMPARE(player.isPlaying(), player.loadedFile() == kChime);
         }
         player.close();
         QCOMPARE(player.loadedFile(), QString());
+        QCOMPARE(said, told < 0 ? QStringList{} : QStringList(3, QString::number(told)));
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
     }
 
