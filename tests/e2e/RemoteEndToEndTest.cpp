@@ -726,14 +726,10 @@ TEST(RemoteEndToEnd, usageErrorsHelpVersionAndNoBus) {
                             "  表示名選択時に数値を再現する。（2、初期値 True）\n"
                             "  予約内容選択時に表示名と数値を再現する。（3、初期値 True）\n"
                             "  お知らせをデスクトップにも通知する。（4、初期値 True）\n"
-                            "  お知らせの音を、答えるまで繰り返す。（5、初期値 False）
-"
-                            "  曜日時刻は祝日を除く。（6、初期値 False）
-"
+                            "  お知らせの音を、答えるまで繰り返す。（5、初期値 False）\n"
+                            "  曜日時刻は祝日を除く。（6、初期値 False）\n"
                             "  お知らせの音を選ぶ…（oto、選んだ WAV ファイルのパス。初期値は空で、プログラムの音"
-                            "「Mayorin。音.wav」を鳴らします）
-
-"),
+                            "「Mayorin。音.wav」を鳴らします）\n\n"),
               std::string::npos)
         << help.out;
     const Result version = program.cli({"--version"});
