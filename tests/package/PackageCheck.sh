@@ -194,9 +194,9 @@ completions() {
         COMP_CWORD=$((${#line[@]} - 1))
         COMP_LINE=$2
         COMP_POINT=${#2}
-        spec=$(complete -p mayorin)
-        spec=${spec#*-F }
-        "${spec%% *}" mayorin "${line[-1]}" "${line[-2]}"
+        registered=$(complete -p mayorin)
+        registered=${registered#*-F }
+        "${registered%% *}" mayorin "${line[-1]}" "${line[-2]}"
         echo "${COMPREPLY[*]}"' bash "$work/root/usr/share/bash-completion/completions/mayorin" "$1" 2>/dev/null
 }
 everyOption=$(grep -o -- '--[a-z]*' <<<"$help" | awk '!seen[$0]++' | tr '\n' ' ')
