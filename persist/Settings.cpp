@@ -152,10 +152,6 @@ void Settings::saveOptions(const std::array<bool, kOptionCount>& checks) {
     }
 }
 
-void Settings::saveOption(Option option, bool on) {
-    m_backend.save(kOptionSection, optionRow(option).key, trueOrFalse(on));
-}
-
 std::string Settings::ownSound() const {
     return m_backend.get(kOptionSection, kOwnSoundKey, "");
 }

@@ -40,8 +40,6 @@ public:
     // Stores every option as "True" or "False", in the order of the option table; checks[i] is
     // the mark of the table's row i.
     void saveOptions(const std::array<bool, kOptionCount>& checks);
-    // Stores one option alone as "True" or "False".
-    void saveOption(Option option, bool on);
     // The notice sound of the user's own, empty for the program's chime; an empty path stores it.
     std::string ownSound() const;
     void saveOwnSound(const std::string& path);

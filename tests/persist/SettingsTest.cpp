@@ -96,10 +96,9 @@ TEST(Settings, OptionsAreSavedInOrderAsTrueOrFalse) {
     OrderedSettings backend;
     Settings s(backend);
     s.saveOptions({true, false, false, true, true, false, true});
-    s.saveOption(Option::DesktopNotification, false);
     EXPECT_EQ(backend.saves,
               (std::vector<std::string>{"settei/0=True", "settei/1=False", "settei/2=False", "settei/3=True",
-                                        "settei/4=True", "settei/5=False", "settei/6=True", "settei/4=False"}));
+                                        "settei/4=True", "settei/5=False", "settei/6=True"}));
 }
 
 TEST(Settings, DamagedPositionsFallBackToTheirDefaults) {
